@@ -1,0 +1,66 @@
+#include "res/StringTable.h"
+
+#include <map>
+
+namespace {
+
+// clang-format off
+const std::map<unsigned, const char*>& Table() {
+    static const std::map<unsigned, const char*> table = {
+        {IDR_MAINFRAME, "KTR Setup\n\nKTRSet\n\n\nKTRSetup.Document\nKTRSet Document"},
+        {IDS_PORT_IRQ_BUSY, "Unable to open a serial port. The unopened serial port is sharing an IRQ with a modem or \nanother serial port that is already in use by other software. Examples of software that use \nserial ports include Internet access packages (e.g. Netscape, Internet Explorer, \nCompuserve, AOL), and serial drivers for printers, instruments, and PLCs.\n\nYou can install a serial port expander adapter (if this computer accepts ISA or PCI \ncards), which will increase the number of ports and eliminate the IRQ conflicts between \nports. Serial Port Expanders are available from Tessaly.\n"},
+        {IDS_PORT_IN_USE, "Unable to open a serial port. The unopened serial port is already in use by other software. \nExamples of software that use serial ports include Internet access packages (e.g. \nNetscape, Internet Explorer, Compuserve, AOL), and serial drivers for printers,\n instruments, and PLCs. Close the other software and try again..\n\nYou can also install a serial port expander adapter (if this computer accepts ISA or PCI \ncards), which will increase the number of ports. Serial Port Expanders are available from \nTessaly. \n"},
+        {IDS_PORT_OPEN_FAILED, "Unable to open serial port"},
+        // Our own text for a port the user may not open (no permission).
+        {IDS_PORT_ACCESS_DENIED, "Unable to open a serial port. You are not allowed to use this serial port: \nits device belongs to a group that your user account is not a member of \n(on Debian usually the group dialout). Ask the administrator to add your account \nto that group, log in again and try again.\n"},
+        {IDS_APP_NAME, "KTRSetup"},
+        {IDS_STEP1_HELP, "STEP 1:\nClick the sensor you wish to setup.\n\nIf the sensor you wish to setup is not in the tree check to make sure that it is on and connected to the network, then click the rescan button."},
+        {IDS_STEP2_HELP, "STEP 2:\nTo Add a size click the add button.\n\nTo Edit a size select the size and click edit.\n\nTo Delete a size select the size and click delete.\n\nThe sizes will automatically re-sort."},
+        {IDS_CAUTION_HELP, "CAUTION:\nMake sure you have a valid calibration sheet before continuing!\n if your not sure, contact customer support.\nTo Add a point click the Add button.\nTo Edit a  point, select the point and click the edit button.\nTo Delete a  point, select the point and click the delete button."},
+        {IDS_SIZE_COLUMN, "Sizes(µ)"},
+        {IDS_CAL_SIZE_COLUMN, "Sizes(µ)"},
+        {IDS_CAL_VOLTAGE_COLUMN, "Voltage(mV)"},
+        {IDS_TREE_COMPORT, "Comport %d"},
+        {IDS_TREE_SENSOR, "Sensor:%02.2d   Model: %s"},
+        {IDS_RESCAN, "Rescan for devices"},
+        {IDS_ADD_SIZE, "Add"},
+        {IDS_EDIT_SIZE, "Edit"},
+        {IDS_DELETE_SIZE, "Delete"},
+        {IDS_SAVE_SIZES, "Save Sizes to counter"},
+        {IDS_ADD_CAL, "Add"},
+        {IDS_EDIT_CAL, "Edit"},
+        {IDS_DELETE_CAL, "Delete"},
+        {IDS_SAVE_POINTS, "Save Points to counter"},
+        {IDS_SIZE_EXISTS, "The size already exists."},
+        {IDS_ADD_SIZE_CAPTION, "Add Size"},
+        {IDS_EDIT_SIZE_CAPTION, "Edit Size"},
+        {IDS_SIZES_CHANGED, "The Size information for this sensor has been changed!\nDo you wish to reprogram the counter with the new sizes?\n\nYes - To program the counter.\nNo - To discard the changes.\nCancel - To Continue editing this sensor."},
+        {IDS_CAL_POINT_EXISTS, "The Cal piont with the save size or voltage already exists."},
+        {IDS_CALS_CHANGED, "The Calibration information for this sensor has been changed!\nDo you wish to reprogram the counter with the new calibration?\n\nYes - To program the counter.\nNo - To discard the changes.\nCancel - To Continue editing this sensor."},
+        {IDS_PROGRAMMING, "Programming"},
+        {IDS_FLASHING, "Flashing"},
+        {IDS_SCANNING, "Scanning"},
+        {IDS_COMPORT_LABEL, "Comport: %d"},
+        {IDS_DEVICE_LABEL, "Device: %d"},
+        {IDS_NEED_ONE_SIZE, "You need at least one size"},
+        {IDS_TOO_MANY_SIZES, "The counter can only handle up to 32 size.\nPlease either edit or delete an existing size."},
+        {IDS_SIZES_NOT_ASCENDING, "Sizes must be in ascending order, and no duplicates are allowed"},
+        {IDS_NEED_THREE_POINTS, "You must supply at least three cal points."},
+        {IDS_CAL_SIZES_NOT_ASCENDING, "Sizes must be in ascending order, and no duplicates are allowed"},
+        {IDS_CAL_VOLTAGES_NOT_ASCENDING, "Voltages must be in ascending order, and no duplicates are allowed"},
+        {IDS_FAILED_EMPTY_DOC, "Failed to create empty document."},
+        {IDS_ENTER_NUMBER, "Please enter a number."},
+        {IDS_ENTER_NUMBER_BETWEEN, "Please enter a number between %1 and %2."},
+    };
+    return table;
+}
+// clang-format on
+
+} // namespace
+
+std::string LoadString(unsigned id) {
+    auto it = Table().find(id);
+    return it == Table().end() ? std::string() : std::string(it->second);
+}
+
+bool HasString(unsigned id) { return Table().count(id) != 0; }
