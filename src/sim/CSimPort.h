@@ -1,0 +1,110 @@
+#pragma once
+
+#include "sim/CSimCounter.h"
+#include "sim/SimCounterConfig.h"
+#include "sim/SimTranscriptEntry.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// One simulated com port: a pseudo-terminal in raw mode whose slave side is
+// linked as <portDir>/COM<n>, and a thread that serves the counters of the
+// line on the master side. The simulator keeps a slave descriptor of its
+// own open, so the line never hangs up while programs open and close the
+// link; that descriptor neither locks the device nor marks it exclusive.
+class CSimPort {
+public:
+    // Creates the pseudo-terminal and the link (replacing a stale link of
+    // that name) and starts the thread. Throws std::system_error on failure.
+    CSimPort(int comNumber, const std::string& portDir);
+    CSimPort(const CSimPort&) = delete;
+    CSimPort& operator=(const CSimPort&) = delete;
+    // Stops the thread at once, closes the pseudo-terminal, removes the link.
+    ~CSimPort();
+
+    int ComNumber() const { return m_comNumber; }
+    const std::string& LinkPath() const { return m_linkPath; }
+    const std::string& DevicePath() const { return m_devicePath; }
+
+    // Adds the counter at config.address (0 to 31; std::out_of_range
+    // otherwise), or reconfigures the one already there. The reference stays
+    // valid as long as the port.
+    CSimCounter& AddCounter(const SimCounterConfig& config);
+    CSimCounter* Counter(int address);
+    std::vector<int> Addresses() const;
+
+    // Every byte on the line in both directions, in order.
+    std::vector<SimTranscriptEntry> Transcript() const;
+    void ClearTranscript();
+    std::vector<uint8_t> BytesToCounter() const;
+    std::vector<uint8_t> BytesFromCounter() const;
+    // Waits until the simulator has read at least count bytes from the
+    // program since the last ClearTranscript; false on time-out.
+    bool WaitForBytesToCounter(size_t count, int timeoutMs) const;
+    // Keeps at most this many transcript entries (oldest dropped); default 1,000,000.
+    void SetTranscriptLimit(size_t entries);
+    // Called on the port's thread for every byte as it is recorded.
+    void SetTranscriptListener(std::function<void(const SimTranscriptEntry&)> listener);
+
+    // Sends the counters' bytes at 9600 baud, about 1.04 ms per byte.
+    void SetPacing(bool on);
+    bool Pacing() const;
+
+    // Clears the exclusive mark of the device (TIOCNXCL), for a program that
+    // ended without releasing it. True when the ioctl succeeded.
+    bool ReleaseExclusive();
+
+private:
+    struct Pending {
+        uint8_t byte;
+        int64_t notBeforeNs;
+        int64_t pauseNs;
+    };
+
+    void OpenTerminal();
+    void MakeLink();
+    void Serve();
+    void ReadInput();
+    void HandleByte(uint8_t byte, int64_t now);
+    int64_t NextSendTime() const;
+    void SendDue();
+    void Record(const SimTranscriptEntry& entry);
+    void CloseAll();
+
+    const int m_comNumber;
+    std::string m_linkPath;
+    std::string m_devicePath;
+    int m_master = -1;
+    int m_slave = -1;
+    int m_wake = -1;
+
+    // Counters are created under m_countersMutex and never destroyed before
+    // the port, so the thread may use them without it.
+    mutable std::mutex m_countersMutex;
+    std::array<std::unique_ptr<CSimCounter>, 32> m_counters;
+    CSimCounter* m_selected = nullptr;
+
+    // Owned by the thread.
+    std::deque<Pending> m_out;
+    int64_t m_lastSendNs = 0;
+    std::vector<SimOutByte> m_scratch;
+
+    mutable std::mutex m_transcriptMutex;
+    mutable std::condition_variable m_transcriptChanged;
+    std::deque<SimTranscriptEntry> m_transcript;
+    size_t m_bytesToCounter = 0;
+    size_t m_transcriptLimit = 1000000;
+    std::function<void(const SimTranscriptEntry&)> m_listener;
+    std::atomic<bool> m_pacing{false};
+
+    std::thread m_thread;
+};
