@@ -48,6 +48,8 @@ const std::map<unsigned, const char*>& Table() {
         {IDS_NEED_THREE_POINTS, "You must supply at least three cal points."},
         {IDS_CAL_SIZES_NOT_ASCENDING, "Sizes must be in ascending order, and no duplicates are allowed"},
         {IDS_CAL_VOLTAGES_NOT_ASCENDING, "Voltages must be in ascending order, and no duplicates are allowed"},
+        // Our own text: sizes of 1000 and above would lose digits in the counter's field.
+        {IDS_SIZE_TOO_LARGE, "Sizes must be below 1000 (the counter's size field has three characters)"},
         {IDS_FAILED_EMPTY_DOC, "Failed to create empty document."},
         {IDS_ENTER_NUMBER, "Please enter a number."},
         {IDS_ENTER_NUMBER_BETWEEN, "Please enter a number between %1 and %2."},

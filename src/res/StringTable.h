@@ -45,6 +45,8 @@ enum StringId : unsigned {
     IDS_NEED_THREE_POINTS = 61236,
     IDS_CAL_SIZES_NOT_ASCENDING = 61237,
     IDS_CAL_VOLTAGES_NOT_ASCENDING = 61238,
+    // Our own text: a size the counter's 3-character field cannot hold.
+    IDS_SIZE_TOO_LARGE = 61239,
     IDS_FAILED_EMPTY_DOC = 61700,
     IDS_ENTER_NUMBER = 61713,
     IDS_ENTER_NUMBER_BETWEEN = 61715,
