@@ -1,0 +1,323 @@
+#include "sim/CSimPort.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Ten bits (start, 8 data, stop) per byte at 9600 baud.
+constexpr int64_t kByteTimeNs = 10 * 1000000000LL / 9600;
+
+[[noreturn]] void ThrowErrno(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+void MakeRaw(int fd) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        ThrowErrno("tcgetattr");
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~CRTSCTS;
+    if (tcsetattr(fd, TCSANOW, &tio) != 0)
+        ThrowErrno("tcsetattr");
+}
+
+} // namespace
+
+CSimPort::CSimPort(int comNumber, const std::string& portDir) : m_comNumber(comNumber) {
+    if (comNumber < 1 || comNumber > 255)
+        throw std::out_of_range("com port number out of range: " + std::to_string(comNumber));
+    m_linkPath = portDir + (portDir.empty() || portDir.back() != '/' ? "/" : "") + "COM" +
+                 std::to_string(comNumber);
+    try {
+        OpenTerminal();
+        MakeLink();
+    } catch (...) {
+        CloseAll();
+        throw;
+    }
+    m_thread = std::thread(&CSimPort::Serve, this);
+}
+
+CSimPort::~CSimPort() {
+    uint64_t one = 1;
+    while (write(m_wake, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+    m_thread.join();
+    CloseAll();
+}
+
+void CSimPort::OpenTerminal() {
+    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wake < 0)
+        ThrowErrno("eventfd");
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (m_master < 0)
+        ThrowErrno("posix_openpt");
+    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0)
+        ThrowErrno("unlockpt");
+    char name[PATH_MAX];
+    if (ptsname_r(m_master, name, sizeof name) != 0)
+        ThrowErrno("ptsname_r");
+    m_devicePath = name;
+    // Held open for the life of the port: while any slave descriptor is
+    // open the master never sees a hang-up, however often programs open and
+    // close the link. It takes no flock and sets no exclusive mark, and is
+    // opened before any program's, so it never makes a program's open fail.
+    m_slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (m_slave < 0)
+        ThrowErrno("open " + m_devicePath);
+    MakeRaw(m_slave);
+}
+
+void CSimPort::MakeLink() {
+    struct stat info {};
+    if (lstat(m_linkPath.c_str(), &info) == 0) {
+        if (!S_ISLNK(info.st_mode))
+            throw std::runtime_error(m_linkPath + " exists and is not a link");
+        unlink(m_linkPath.c_str());
+    }
+    if (symlink(m_devicePath.c_str(), m_linkPath.c_str()) != 0)
+        ThrowErrno("symlink " + m_linkPath);
+}
+
+void CSimPort::CloseAll() {
+    if (!m_devicePath.empty()) {
+        char target[PATH_MAX];
+        ssize_t length = readlink(m_linkPath.c_str(), target, sizeof target - 1);
+        if (length > 0 && m_devicePath == std::string(target, static_cast<size_t>(length)))
+            unlink(m_linkPath.c_str());
+    }
+    for (int* fd : {&m_slave, &m_master, &m_wake}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+}
+
+CSimCounter& CSimPort::AddCounter(const SimCounterConfig& config) {
+    if (config.address < 0 || config.address > 31)
+        throw std::out_of_range("counter address out of range: " + std::to_string(config.address));
+    std::lock_guard lock(m_countersMutex);
+    auto& slot = m_counters[static_cast<size_t>(config.address)];
+    if (slot)
+        slot->SetConfig(config);
+    else
+        slot = std::make_unique<CSimCounter>(config);
+    return *slot;
+}
+
+CSimCounter* CSimPort::Counter(int address) {
+    if (address < 0 || address > 31)
+        return nullptr;
+    std::lock_guard lock(m_countersMutex);
+    return m_counters[static_cast<size_t>(address)].get();
+}
+
+std::vector<int> CSimPort::Addresses() const {
+    std::lock_guard lock(m_countersMutex);
+    std::vector<int> addresses;
+    for (size_t i = 0; i < m_counters.size(); ++i)
+        if (m_counters[i])
+            addresses.push_back(static_cast<int>(i));
+    return addresses;
+}
+
+std::vector<SimTranscriptEntry> CSimPort::Transcript() const {
+    std::lock_guard lock(m_transcriptMutex);
+    return {m_transcript.begin(), m_transcript.end()};
+}
+
+void CSimPort::ClearTranscript() {
+    std::lock_guard lock(m_transcriptMutex);
+    m_transcript.clear();
+    m_bytesToCounter = 0;
+}
+
+std::vector<uint8_t> CSimPort::BytesToCounter() const {
+    std::lock_guard lock(m_transcriptMutex);
+    std::vector<uint8_t> bytes;
+    for (const auto& entry : m_transcript)
+        if (entry.toCounter)
+            bytes.push_back(entry.byte);
+    return bytes;
+}
+
+std::vector<uint8_t> CSimPort::BytesFromCounter() const {
+    std::lock_guard lock(m_transcriptMutex);
+    std::vector<uint8_t> bytes;
+    for (const auto& entry : m_transcript)
+        if (!entry.toCounter)
+            bytes.push_back(entry.byte);
+    return bytes;
+}
+
+bool CSimPort::WaitForBytesToCounter(size_t count, int timeoutMs) const {
+    std::unique_lock lock(m_transcriptMutex);
+    return m_transcriptChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                        [&] { return m_bytesToCounter >= count; });
+}
+
+void CSimPort::SetTranscriptLimit(size_t entries) {
+    std::lock_guard lock(m_transcriptMutex);
+    m_transcriptLimit = std::max<size_t>(entries, 1);
+    while (m_transcript.size() > m_transcriptLimit)
+        m_transcript.pop_front();
+}
+
+void CSimPort::SetTranscriptListener(std::function<void(const SimTranscriptEntry&)> listener) {
+    std::lock_guard lock(m_transcriptMutex);
+    m_listener = std::move(listener);
+}
+
+void CSimPort::SetPacing(bool on) {
+    m_pacing = on;
+}
+
+bool CSimPort::Pacing() const {
+    return m_pacing;
+}
+
+bool CSimPort::ReleaseExclusive() {
+    return ioctl(m_slave, TIOCNXCL) == 0;
+}
+
+void CSimPort::Record(const SimTranscriptEntry& entry) {
+    std::function<void(const SimTranscriptEntry&)> listener;
+    {
+        std::lock_guard lock(m_transcriptMutex);
+        m_transcript.push_back(entry);
+        if (entry.toCounter)
+            ++m_bytesToCounter;
+        if (m_transcript.size() > m_transcriptLimit)
+            m_transcript.pop_front();
+        if (m_listener)
+            listener = m_listener;
+    }
+    m_transcriptChanged.notify_all();
+    if (listener)
+        listener(entry);
+}
+
+// The thread: waits for bytes from the program, for the time of the next
+// byte the counters send, or for the wake-up that ends it.
+void CSimPort::Serve() {
+    for (;;) {
+        int64_t next = NextSendTime();
+        timespec timeout{};
+        timespec* wait = nullptr;
+        if (next >= 0) {
+            int64_t ns = std::max<int64_t>(0, next - SimMonotonicNs());
+            timeout.tv_sec = static_cast<time_t>(ns / 1000000000);
+            timeout.tv_nsec = static_cast<long>(ns % 1000000000);
+            wait = &timeout;
+        }
+        pollfd fds[2] = {{m_wake, POLLIN, 0}, {m_master, POLLIN, 0}};
+        int ready = ppoll(fds, 2, wait, nullptr);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[0].revents != 0)
+            return;
+        if (fds[1].revents & POLLIN) {
+            ReadInput();
+        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            // Not expected while the own slave descriptor is open; do not spin.
+            pollfd wake{m_wake, POLLIN, 0};
+            poll(&wake, 1, 10);
+        }
+        SendDue();
+    }
+}
+
+void CSimPort::ReadInput() {
+    uint8_t buffer[256];
+    for (;;) {
+        ssize_t count = read(m_master, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return;
+        const int64_t now = SimMonotonicNs();
+        for (ssize_t i = 0; i < count; ++i)
+            HandleByte(buffer[i], now);
+    }
+}
+
+// One byte from the program: 0xBF releases the selected counter and gets no
+// echo; 0x80 + address selects the counter there, which echoes it, or
+// nobody; any other byte goes to the selected counter, if there is one.
+void CSimPort::HandleByte(uint8_t byte, int64_t now) {
+    Record({now, true, byte});
+    if (byte == 0xBF || (byte >= 0x80 && byte <= 0x9F)) {
+        if (m_selected)
+            m_selected->Release();
+        m_selected = nullptr;
+        if (byte == 0xBF)
+            return;
+        CSimCounter* counter = Counter(byte - 0x80);
+        if (counter && counter->Select()) {
+            m_selected = counter;
+            m_out.push_back({byte, now, 0});
+        }
+        return;
+    }
+    if (!m_selected)
+        return;
+    m_scratch.clear();
+    m_selected->Receive(byte, m_scratch);
+    for (const SimOutByte& out : m_scratch)
+        m_out.push_back({out.byte, now, out.pauseNs});
+}
+
+int64_t CSimPort::NextSendTime() const {
+    if (m_out.empty())
+        return -1;
+    const Pending& front = m_out.front();
+    int64_t afterPrevious = m_lastSendNs + (m_pacing ? kByteTimeNs : 0);
+    return std::max(front.notBeforeNs, afterPrevious) + front.pauseNs;
+}
+
+// Writes every byte whose time has come. Unpaced bytes without a pause go
+// out together; paced ones one at a time. A byte that the line cannot take
+// (nobody has read the slave side for tens of kilobytes) is lost, as on a
+// real line whose receiver overflows.
+void CSimPort::SendDue() {
+    uint8_t batch[512];
+    while (!m_out.empty()) {
+        int64_t now = SimMonotonicNs();
+        size_t count = 0;
+        while (!m_out.empty() && count < sizeof batch) {
+            int64_t due = count == 0 ? NextSendTime()
+                                     : (m_pacing || m_out.front().pauseNs > 0 ? INT64_MAX : now);
+            if (due > now)
+                break;
+            batch[count++] = m_out.front().byte;
+            m_out.pop_front();
+        }
+        if (count == 0)
+            return;
+        ssize_t written;
+        do {
+            written = write(m_master, batch, count);
+        } while (written < 0 && errno == EINTR);
+        m_lastSendNs = SimMonotonicNs();
+        for (ssize_t i = 0; i < written; ++i)
+            Record({m_lastSendNs, false, batch[i]});
+    }
+}
