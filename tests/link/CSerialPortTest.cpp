@@ -1,0 +1,350 @@
+#include "link/CSerialPort.h"
+#include "link/PortOpenError.h"
+#include "res/StringTable.h"
+#include "support/FakeMessageDisplay.h"
+#include "support/PtyPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+long long MsSince(Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+std::string CaptionFor(int port) {
+    return LoadString(IDS_PORT_OPEN_FAILED) + " " + std::to_string(port);
+}
+
+class SerialPortTest : public testing::Test {
+protected:
+    PtyPeer m_peer{3};
+    FakeMessageDisplay m_display;
+    CSerialPort m_port;
+};
+
+} // namespace
+
+TEST_F(SerialPortTest, ReadOfOneByteWithNothingArrivingWaitsCountPlusConstant) {
+    ASSERT_TRUE(m_port.Open(3));
+    uint8_t buffer[8];
+    std::fill(std::begin(buffer), std::end(buffer), 0xAA);
+    const auto start = Clock::now();
+    EXPECT_TRUE(m_port.Read(buffer, 1));
+    const long long elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 51);
+    EXPECT_LT(elapsed, 1000);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(buffer[1], 0xAA) << "only count bytes are zero-filled";
+    EXPECT_EQ(m_port.GetLastReadCount(), 0u);
+}
+
+TEST_F(SerialPortTest, IntervalDoesNotStartBeforeTheFirstByte) {
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadIntervalTimeout(20));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(300));
+    uint8_t buffer[4];
+    const auto start = Clock::now();
+    EXPECT_TRUE(m_port.Read(buffer, 4));
+    EXPECT_GE(MsSince(start), 304);
+}
+
+// A shorter reply in two parts, 150 ms apart: the gap is within the interval,
+// so the read keeps both parts and ends an interval after the last byte.
+TEST_F(SerialPortTest, LongReadEndsOneIntervalAfterTheLastByte) {
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadIntervalTimeout(200));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(500));
+    const std::vector<uint8_t> first{'1', '.', '0', ' '}, second{'2', '.', '5', '\r', '\n'};
+    Clock::time_point beforeLastSend;
+    std::thread sender([&] {
+        std::this_thread::sleep_for(20ms);
+        m_peer.Send(first);
+        std::this_thread::sleep_for(150ms);
+        beforeLastSend = Clock::now();
+        m_peer.Send(second);
+    });
+    std::vector<uint8_t> buffer(1024, 0xAA);
+    const auto start = Clock::now();
+    const bool ok = m_port.Read(buffer.data(), buffer.size());
+    const auto end = Clock::now();
+    sender.join();
+    EXPECT_TRUE(ok);
+    EXPECT_GE(end - beforeLastSend, 200ms);
+    EXPECT_LT(end - start, 1200ms) << "must end long before 1024 + 500 ms";
+    ASSERT_EQ(m_port.GetLastReadCount(), 9u);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 9), "1.0 2.5\r\n");
+    EXPECT_TRUE(std::all_of(buffer.begin() + 9, buffer.end(), [](uint8_t b) { return b == 0; }));
+}
+
+// Bytes every 60 ms never open an interval gap, yet the total still ends the
+// read at count + constant.
+TEST_F(SerialPortTest, TotalTimeoutEndsAReadWhileBytesKeepComing) {
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadIntervalTimeout(200));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(200));
+    std::thread sender([&] {
+        for (int i = 0; i < 12; ++i) {
+            m_peer.Send({static_cast<uint8_t>('a' + i)});
+            std::this_thread::sleep_for(60ms);
+        }
+    });
+    uint8_t buffer[10];
+    const auto start = Clock::now();
+    const bool ok = m_port.Read(buffer, sizeof buffer);
+    const long long elapsed = MsSince(start);
+    sender.join();
+    EXPECT_TRUE(ok);
+    EXPECT_GE(elapsed, 210);
+    EXPECT_GE(m_port.GetLastReadCount(), 1u);
+    EXPECT_LT(m_port.GetLastReadCount(), sizeof buffer);
+}
+
+TEST_F(SerialPortTest, ReadEndsAsSoonAsCountBytesArrived) {
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(5000));
+    m_peer.Send({0x85, 'T', 0x00, 0xBF, 0x7F});
+    uint8_t buffer[4];
+    const auto start = Clock::now();
+    EXPECT_TRUE(m_port.Read(buffer, 4));
+    EXPECT_LT(MsSince(start), 2000);
+    EXPECT_EQ(m_port.GetLastReadCount(), 4u);
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 4),
+              (std::vector<uint8_t>{0x85, 'T', 0x00, 0xBF}));
+    EXPECT_TRUE(m_port.Read(buffer, 1));
+    EXPECT_EQ(buffer[0], 0x7F) << "the byte beyond count stays queued";
+}
+
+TEST_F(SerialPortTest, SettersOnAClosedPortStoreTheValueAndOpenAppliesIt) {
+    EXPECT_TRUE(m_port.SetReadTotalTimeoutConstant(150));
+    EXPECT_TRUE(m_port.SetReadIntervalTimeout(30));
+    EXPECT_FALSE(m_port.IsOpen());
+    EXPECT_EQ(m_port.GetTimeouts().ReadTotalTimeoutConstant, 150u);
+    EXPECT_EQ(m_port.GetTimeouts().ReadIntervalTimeout, 30u);
+    EXPECT_EQ(m_port.GetTimeouts().ReadTotalTimeoutMultiplier, 1u);
+    ASSERT_TRUE(m_port.Open(3));
+    uint8_t byte = 0xFF;
+    const auto start = Clock::now();
+    EXPECT_TRUE(m_port.Read(&byte, 1));
+    EXPECT_GE(MsSince(start), 151);
+    EXPECT_EQ(byte, 0);
+}
+
+TEST_F(SerialPortTest, ControlAndHighBytesPassUnchangedBothWays) {
+    std::vector<uint8_t> bytes{0x00, 0x0D, 0x0A, 0x11, 0x13, 0x03, 0x1A, 0x7F, 0xFF};
+    for (int b = 0x80; b <= 0xBF; ++b)
+        bytes.push_back(static_cast<uint8_t>(b));
+    ASSERT_TRUE(m_port.Open(3));
+
+    ASSERT_TRUE(m_port.Write(bytes.data(), bytes.size()));
+    EXPECT_EQ(m_peer.Receive(bytes.size() + 1, 300ms), bytes);
+
+    m_peer.Send(bytes);
+    std::vector<uint8_t> buffer(bytes.size());
+    ASSERT_TRUE(m_port.Read(buffer.data(), buffer.size()));
+    EXPECT_EQ(buffer, bytes);
+}
+
+TEST_F(SerialPortTest, LargeWriteArrivesWhole) {
+    std::vector<uint8_t> bytes(200'000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7);
+    ASSERT_TRUE(m_port.Open(3));
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = m_peer.Receive(bytes.size(), 10s); });
+    EXPECT_TRUE(m_port.Write(bytes.data(), bytes.size()));
+    reader.join();
+    EXPECT_EQ(received, bytes);
+}
+
+TEST_F(SerialPortTest, SecondOpenOfAnOpenPortFailsAsInUseAndLeavesTheFirstWorking) {
+    ASSERT_TRUE(m_port.Open(3));
+    {
+        CSerialPort second;
+        EXPECT_FALSE(second.Open(3));
+        EXPECT_FALSE(second.IsOpen());
+        EXPECT_FALSE(second.Close());
+    }
+    const auto shown = m_display.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].id, unsigned{IDS_PORT_IN_USE});
+    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE));
+    EXPECT_EQ(shown[0].caption, CaptionFor(3));
+    EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
+
+    // The failed attempt must not have released the holder's exclusivity.
+    EXPECT_TRUE(m_peer.SlaveMarkedExclusive());
+    CSerialPort third;
+    EXPECT_FALSE(third.Open(3));
+    const uint8_t byte = 0x42;
+    ASSERT_TRUE(m_port.Write(&byte, 1));
+    EXPECT_EQ(m_peer.Receive(1, 500ms), std::vector<uint8_t>{0x42});
+
+    EXPECT_TRUE(m_port.Close());
+    EXPECT_FALSE(m_peer.SlaveMarkedExclusive());
+    EXPECT_TRUE(third.Open(3));
+}
+
+// Another program holding the terminal exclusively without a lock.
+TEST_F(SerialPortTest, PortMarkedExclusiveByAnotherProgramIsInUse) {
+    const int foreign = ::open(m_peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(foreign, 0);
+    ASSERT_EQ(::ioctl(foreign, TIOCEXCL), 0);
+    EXPECT_FALSE(m_port.Open(3));
+    EXPECT_EQ(m_display.Ids(), std::vector<unsigned>{IDS_PORT_IN_USE});
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(foreign, TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0) << "the failed open cleared the other program's flag";
+    ::ioctl(foreign, TIOCNXCL);
+    ::close(foreign);
+    EXPECT_TRUE(m_port.Open(3));
+}
+
+TEST_F(SerialPortTest, MissingPortFailsSilentlyAndStaysClosed) {
+    EXPECT_FALSE(m_port.Open(4));
+    EXPECT_FALSE(m_port.IsOpen());
+    EXPECT_EQ(m_port.GetPortNumber(), 4);
+    EXPECT_TRUE(m_display.Messages().empty());
+    uint8_t byte = 0x55;
+    EXPECT_FALSE(m_port.Read(&byte, 1));
+    EXPECT_FALSE(m_port.Write(&byte, 1));
+    EXPECT_FALSE(m_port.Close());
+}
+
+TEST_F(SerialPortTest, RegularFileInPlaceOfADeviceIsNoPort) {
+    const std::string path = m_peer.Dir() + "/COM5";
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_FALSE(m_port.Open(5));
+    EXPECT_FALSE(m_port.IsOpen());
+    EXPECT_TRUE(m_display.Messages().empty());
+    ::unlink(path.c_str());
+}
+
+TEST(SerialPortClosed, CloseOfAClosedObjectReturnsFalse) {
+    CSerialPort port;
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.Close());
+    EXPECT_EQ(port.GetPortNumber(), 255);
+}
+
+TEST(SerialPortNaming, PortTwelveOpensTheDeviceNamedCom12) {
+    PtyPeer peer(12);
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(12));
+    const uint8_t byte = 0x8C;
+    ASSERT_TRUE(port.Write(&byte, 1));
+    EXPECT_EQ(peer.Receive(1, 500ms), std::vector<uint8_t>{0x8C});
+}
+
+// The release byte ends every exchange with no echo to wait for; Close must
+// let it reach the line.
+TEST_F(SerialPortTest, LastByteWrittenBeforeCloseReachesThePeerEveryTime) {
+    int lost = 0;
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(m_port.Open(3)) << "reopen " << i;
+        const uint8_t release = 0xBF;
+        ASSERT_TRUE(m_port.Write(&release, 1));
+        EXPECT_TRUE(m_port.Close());
+        if (m_peer.Receive(1, 500ms) != std::vector<uint8_t>{0xBF})
+            ++lost;
+    }
+    EXPECT_EQ(lost, 0);
+    EXPECT_TRUE(m_display.Messages().empty());
+}
+
+TEST_F(SerialPortTest, ReopenAfterCloseKeepsWorking) {
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(m_port.Open(3)) << "reopen " << i;
+        m_peer.Send({static_cast<uint8_t>(0x80 + i % 32)});
+        uint8_t byte = 0;
+        ASSERT_TRUE(m_port.Read(&byte, 1));
+        EXPECT_EQ(byte, 0x80 + i % 32);
+        EXPECT_TRUE(m_port.Close());
+    }
+}
+
+TEST_F(SerialPortTest, CloseDiscardsUnreadInput) {
+    ASSERT_TRUE(m_port.Open(3));
+    m_peer.Send({'s', 't', 'a', 'l', 'e'});
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(m_port.Close());
+    ASSERT_TRUE(m_port.Open(3));
+    uint8_t buffer[5];
+    EXPECT_TRUE(m_port.Read(buffer, sizeof buffer));
+    EXPECT_EQ(m_port.GetLastReadCount(), 0u);
+}
+
+TEST(PortOpenError, ErrnoMapsToWhatTheUserIsTold) {
+    for (int e : {ENOENT, ENODEV, ENXIO, ENOTTY, EIO})
+        EXPECT_EQ(ClassifyPortOpenError(e), PortOpenFailure::NoSuchPort) << e;
+    for (int e : {EBUSY, EAGAIN, EWOULDBLOCK})
+        EXPECT_EQ(ClassifyPortOpenError(e), PortOpenFailure::InUse) << e;
+    for (int e : {EACCES, EPERM})
+        EXPECT_EQ(ClassifyPortOpenError(e), PortOpenFailure::AccessDenied) << e;
+    EXPECT_EQ(ClassifyPortOpenError(EMFILE), PortOpenFailure::Other);
+    EXPECT_EQ(PortOpenMessageId(PortOpenFailure::InUse), unsigned{IDS_PORT_IN_USE});
+    EXPECT_EQ(PortOpenMessageId(PortOpenFailure::AccessDenied), unsigned{IDS_PORT_ACCESS_DENIED});
+    EXPECT_EQ(PortOpenMessageId(PortOpenFailure::NoSuchPort), 0u);
+    EXPECT_EQ(PortOpenMessageId(PortOpenFailure::Other), 0u);
+}
+
+namespace {
+
+// Runs in a child process: drops root (which passes every permission check)
+// and opens a device its user may not use. Exit code 0 is a pass, 77 means
+// the check cannot be made here, anything else names the failed step.
+int OpenAsUnprivilegedUser() {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        return 77;
+    FakeMessageDisplay display;
+    CSerialPort port;
+    if (port.Open(3) || port.IsOpen())
+        return 1;
+    const auto shown = display.Messages();
+    if (shown.size() != 1 || shown[0].id != IDS_PORT_ACCESS_DENIED)
+        return 2;
+    if (shown[0].text != LoadString(IDS_PORT_ACCESS_DENIED) || shown[0].caption != CaptionFor(3))
+        return 3;
+    if (shown[0].icon != MsgIcon::Warning || shown[0].buttons != MsgButtons::Ok)
+        return 4;
+    return 0;
+}
+
+} // namespace
+
+TEST(SerialPortPermissions, DeviceTheUserMayNotOpenShowsAccessDenied) {
+    PtyPeer peer(3);
+    ASSERT_EQ(::chmod(peer.Dir().c_str(), 0755), 0);
+    // Root's own user needs mode 0 to be refused; the dropped user 0600 will do.
+    const mode_t deviceMode = ::geteuid() == 0 ? 0600 : 0;
+    ASSERT_EQ(::chmod(peer.SlavePath().c_str(), deviceMode), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(OpenAsUnprivilegedUser());
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failed step in the child";
+}
