@@ -1,0 +1,20 @@
+#pragma once
+
+#include "discovery/CSensor.h"
+
+#include <cstdint>
+#include <vector>
+
+class IProgressIndicator;
+
+// The com ports a full scan covers: 1 to 32.
+std::vector<uint8_t> AllComPorts();
+
+// Scans the given com ports at the same time, one scan thread per port,
+// waits for every thread and returns the records found, in the order they
+// arrived (per port in ascending address order; no order between ports).
+// progress, when given, runs the way the status bar does during a rescan:
+// its range grows by 32 for every port that opened and it steps once for
+// every address probed. It is driven from the calling thread only.
+std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports,
+                             IProgressIndicator* progress = nullptr);

@@ -1,0 +1,66 @@
+#include "discovery/ScanThread.h"
+
+#include "discovery/CSensor.h"
+#include "discovery/IScanSink.h"
+#include "link/CCounterLink.h"
+#include "link/CSerialPort.h"
+#include "link/IProgressIndicator.h"
+
+#include <memory>
+
+namespace {
+
+constexpr int kAddressCount = 32;
+
+// Select, identify, read the sizes and read the calibration, each only if
+// all before it succeeded.
+bool ProbeCounter(CCounterLink& link, CSensor& sensor) {
+    return link.SelectAddress(sensor) && link.Identify(sensor) && link.ReadSizes(sensor) &&
+           link.ReadCalibration(sensor);
+}
+
+// One address: a fresh working record, so nothing of the previous address
+// carries over; a complete record is posted as a copy of its own, which
+// the sink owns from then on.
+void ProbeAddress(CCounterLink& link, int port, int address, IScanSink& sink) {
+    CSensor working;
+    working.SetPort(port);
+    working.SetAddress(address);
+    if (ProbeCounter(link, working)) {
+        auto found = std::make_unique<CSensor>();
+        *found = working;
+        sink.SensorFound(std::move(found));
+    }
+    sink.AddressDone(port, address);
+}
+
+} // namespace
+
+unsigned ScanThreadProc(ScanThreadParam* param) {
+    const uint8_t port = param->nPort;
+    IScanSink& sink = *param->pView;
+
+    CSerialPort serial;
+    if (!serial.Open(port))
+        return port;
+
+    // Reading drives no progress; a null indicator keeps the scan threads
+    // away from the front end's indicator altogether.
+    CNullProgress noProgress;
+    CCounterLink link(&serial, &noProgress);
+    sink.PortOpened(port);
+    for (int address = 0; address < kAddressCount; ++address)
+        ProbeAddress(link, port, address, sink);
+
+    serial.Close();
+    return port;
+}
+
+void StartScanThread(ScanThreadParam& param, std::function<void(unsigned)> onEnded) {
+    param.hThread = std::thread([&param, onEnded = std::move(onEnded)] {
+        const unsigned port = ScanThreadProc(&param);
+        if (onEnded)
+            onEnded(port);
+    });
+    param.dwThreadId = static_cast<uint32_t>(std::hash<std::thread::id>{}(param.hThread.get_id()));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+class IScanSink;
+
+// The start record of one scan thread: the com port it probes and the sink
+// that receives what it finds. The thread reads only nPort and pView; the
+// creator owns the record and keeps it until the thread has been joined.
+struct ScanThreadParam {
+    std::thread hThread;
+    uint32_t dwThreadId = 0;
+    uint8_t nPort = 0;
+    IScanSink* pView = nullptr;
+};
+
+// Probes the network addresses 0 to 31 of com port param->nPort, one after
+// the other, and reports through param->pView: PortOpened once the port is
+// open, SensorFound (a heap copy of the record) for every supported counter
+// whose tables could be read, and AddressDone after every address. A port
+// that does not open reports nothing. Returns the port number.
+unsigned ScanThreadProc(ScanThreadParam* param);
+
+// Starts ScanThreadProc(&param) on a new thread and fills in hThread and
+// dwThreadId. nPort and pView must be set before. onEnded, when given, is
+// called on the thread with the port number as its very last action, so a
+// waiting front end learns that the thread is about to end.
+void StartScanThread(ScanThreadParam& param, std::function<void(unsigned)> onEnded = {});

@@ -1,0 +1,36 @@
+#include "Terminal.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+bool g_progressShown = false;
+} // namespace
+
+std::mutex& TerminalMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+bool StderrIsTerminal() {
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    return terminal;
+}
+
+void ClearProgressLine() {
+    if (!g_progressShown)
+        return;
+    std::fputs("\r\033[K", stderr);
+    g_progressShown = false;
+}
+
+void MarkProgressLine() {
+    g_progressShown = true;
+}
+
+void PrintError(const std::string& text) {
+    std::lock_guard lock(TerminalMutex());
+    ClearProgressLine();
+    std::fprintf(stderr, "ktrctl: %s\n", text.c_str());
+    std::fflush(stderr);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+// Serialises everything ktrctl writes to stderr: the scan threads' messages
+// and the progress bar share one line discipline.
+std::mutex& TerminalMutex();
+
+// Whether stderr is a terminal (progress is drawn only then).
+bool StderrIsTerminal();
+
+// Erases a progress bar drawn on the current stderr line, if any. Call with
+// TerminalMutex held.
+void ClearProgressLine();
+// Records that a progress bar now occupies the current stderr line.
+void MarkProgressLine();
+
+// Writes "ktrctl: text" and a line end to stderr.
+void PrintError(const std::string& text);
