@@ -86,18 +86,20 @@ double SizeAsSent(double value) {
     return AtofC(FormatSizeField(value));
 }
 
-// A value that the ascending checks accept after prev. NaN fails every
+// A curve value that the ascending checks accept after prev. NaN fails every
 // comparison, and infinity must never reach the counter either.
 bool Follows(double value, double prev) {
     return std::isfinite(value) && value > prev;
 }
 
-// Sizes strictly ascending from 0, as seen through view.
+// Sizes strictly ascending from 0, as seen through view. A NaN fails the
+// comparison; an infinite size is left to SizesFitField, which refuses it
+// with the message about the field's limit.
 bool SizesAscend(const CSizeList& sizes, double (*view)(double)) {
     double prev = 0;
     for (auto pos = sizes.GetHeadPosition(); pos;) {
         const double v = view(sizes.GetNext(pos));
-        if (!Follows(v, prev))
+        if (!(v > prev))
             return false;
         prev = v;
     }

@@ -1,0 +1,267 @@
+// The counter's texts without a line: formatting, checksums, reply checks,
+// parsing and validation, each in the C locale and under a comma-decimal one.
+
+#include "link/CCounterLink.h"
+
+#include "CCounterLinkTestLocale.h"
+#include "discovery/CSensor.h"
+#include "res/StringTable.h"
+#include "support/FakeMessageDisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using L = CCounterLink;
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const double kNaN = std::nan("");
+
+CSizeList Sizes(const std::vector<double>& values) {
+    CSizeList list;
+    for (double v : values)
+        list.AddTail(v);
+    return list;
+}
+
+std::vector<double> Values(const CSizeList& list) {
+    std::vector<double> values;
+    for (auto pos = list.GetHeadPosition(); pos;)
+        values.push_back(list.GetNext(pos));
+    return values;
+}
+
+CCalCurve Curve(const std::vector<std::pair<double, double>>& points) {
+    CCalCurve curve;
+    for (const auto& [size, voltage] : points)
+        curve.AddTail(CCalPoint(size, voltage));
+    return curve;
+}
+
+std::vector<std::pair<double, double>> Points(const CCalCurve& curve) {
+    std::vector<std::pair<double, double>> points;
+    for (auto pos = curve.GetHeadPosition(); pos;) {
+        const CCalPoint& p = curve.GetNext(pos);
+        points.emplace_back(p.m_size, p.m_voltage);
+    }
+    return points;
+}
+
+class CounterTextTest : public CLocaleParamTest {};
+KTR_INSTANTIATE_LOCALES(CounterTextTest);
+
+// ------------------------------------------------------------ formatting
+
+TEST_P(CounterTextTest, SizeTextCarriesFieldsAndChecksum) {
+    std::string text = "left over";
+    ASSERT_TRUE(L::FormatSizes(Sizes({0.3, 0.5, 1.0}), text));
+    EXPECT_EQ(text, " 0.3 0.5 1.0");
+    EXPECT_EQ(L::FormatChecksum(L::TextChecksum(text)), "000213");
+
+    ASSERT_TRUE(L::FormatSizes(Sizes({0.25, 5.25, 15.5, 20, 100}), text));
+    EXPECT_EQ(text, " .25 5.2 15. 20. 100");
+    EXPECT_FALSE(L::FormatSizes(CSizeList(), text));
+}
+
+TEST_P(CounterTextTest, CalibrationTextHasNoMarker) {
+    std::string text;
+    ASSERT_TRUE(L::FormatCalibration(Curve({{0.3, 100}, {0.5, 150.5}, {1, 400}}), text));
+    EXPECT_EQ(text, " 0.3 100 0.5 150.5 1 400");
+    EXPECT_FALSE(L::FormatCalibration(CCalCurve(), text));
+}
+
+TEST(CounterText, ChecksumIsSixUpperCaseDigits) {
+    EXPECT_EQ(L::FormatChecksum(0), "000000");
+    EXPECT_EQ(L::FormatChecksum(0x2C3), "0002C3");
+    EXPECT_EQ(L::FormatChecksum(0xABCDEF), "ABCDEF");
+    EXPECT_EQ(L::FormatChecksum(0x12345678), "345678");
+}
+
+// ------------------------------------------------------------- checksums
+
+TEST(CounterText, ByteSumIsUnsignedAndWrapsAt32Bits) {
+    EXPECT_EQ(L::TextChecksum(" 0.3 0.5"), 0x164u);
+    EXPECT_EQ(L::TextChecksum(" 0.3 0.5 1.0 2.0"), 0x2C3u);
+    EXPECT_EQ(L::TextChecksum(""), 0u);
+    EXPECT_EQ(L::TextChecksum("\xFF\x80"), 255u + 128u);
+    // 16843010 * 255 = 2^32 + 254.
+    EXPECT_EQ(L::TextChecksum(std::string(16843010, '\xFF')), 254u);
+}
+
+TEST(CounterText, HexKeepsTheLast8DigitsAndReadsOthersAsZero) {
+    EXPECT_EQ(L::ParseHex("000164"), 0x164u);
+    EXPECT_EQ(L::ParseHex("0002C3"), 0x2C3u);
+    EXPECT_EQ(L::ParseHex(""), 0u);
+    EXPECT_EQ(L::ParseHex("G1"), 0x01u);
+    EXPECT_EQ(L::ParseHex(" 164"), 0x164u);
+    EXPECT_EQ(L::ParseHex("c3"), 0x03u);
+    EXPECT_EQ(L::ParseHex("123456789"), 0x23456789u);
+    EXPECT_EQ(L::ParseHex("FFFFFFFFFFFF"), 0xFFFFFFFFu);
+}
+
+TEST(CounterText, ReplyCheck) {
+    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S 000164\r\n"));
+    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 1.0 2.0 C/S 0002c3\r\n"));
+    EXPECT_FALSE(L::CheckReply(" 0.3 0.5 1.0 2.0 C/S 000165\r\n"));
+    EXPECT_FALSE(L::CheckReply(" 0.3 0.5 000164\r\n"));
+    EXPECT_FALSE(L::CheckReply(""));
+    // Any one character may separate marker and digits; a second space reads
+    // as a leading 0; without a separator the first digit is lost.
+    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S:000164"));
+    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S  000164\r\n"));
+    EXPECT_FALSE(L::CheckReply(" 0.3 0.5 C/S164"));
+    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S 164\n\n"));
+    // The marker may come in lower case too, and data letters count upper-cased.
+    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 c/s 164"));
+    EXPECT_TRUE(L::CheckReply("a C/S 41"));
+    // Degenerate replies: nothing before the marker sums to 0.
+    EXPECT_TRUE(L::CheckReply("C/S 0"));
+    EXPECT_TRUE(L::CheckReply("C/S"));
+    EXPECT_FALSE(L::CheckReply("C/S 1"));
+}
+
+// --------------------------------------------------------------- parsing
+
+TEST_P(CounterTextTest, SizesReplyParsesInOrder) {
+    CSensor sensor;
+    sensor.GetSizes().AddTail(7.0);
+    EXPECT_TRUE(L::ParseSizes(" 0.3 0.5 C/S 000164\r\n", sensor));
+    EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3, 0.5}));
+
+    EXPECT_TRUE(L::ParseSizes(" 0.3  0.5 C/S 000164", sensor));
+    EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3, 0.0, 0.5}));
+
+    // The sent text reads back as the fields went out.
+    EXPECT_TRUE(L::ParseSizes(" .25 5.2 15. 20. 100 C/S 00037F", sensor));
+    EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.25, 5.2, 15, 20, 100}));
+
+    // A value with no space before the marker is dropped.
+    EXPECT_TRUE(L::ParseSizes(" 0.3 0.5C/S 0", sensor));
+    EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3}));
+}
+
+TEST_P(CounterTextTest, SizesReplyWithoutValuesClearsTheList) {
+    for (const char* reply : {" 0.3 0.5 000164", "C/S 0", "   C/S 0", ""}) {
+        CSensor sensor;
+        sensor.GetSizes().AddTail(7.0);
+        EXPECT_FALSE(L::ParseSizes(reply, sensor)) << reply;
+        EXPECT_EQ(sensor.GetSizes().GetCount(), 0) << reply;
+    }
+}
+
+TEST_P(CounterTextTest, CalibrationParsesPairs) {
+    CSensor sensor;
+    EXPECT_TRUE(L::ParseCalibration(" 0.3 120 0.5 150 0.3 C/S 00037E\r\n", sensor));
+    EXPECT_EQ(Points(sensor.GetCalCurve()),
+              (std::vector<std::pair<double, double>>{{0.3, 120}, {0.5, 150}}));
+
+    // The text sent to the counter has no marker and no final space.
+    EXPECT_TRUE(L::ParseCalibration(" 0.3 100 0.5 150.5 1 400", sensor));
+    EXPECT_EQ(Points(sensor.GetCalCurve()),
+              (std::vector<std::pair<double, double>>{{0.3, 100}, {0.5, 150.5}, {1, 400}}));
+
+    // One token but no point is still a parsed reply; no token is not.
+    EXPECT_TRUE(L::ParseCalibration(" 0.3 C/S 0", sensor));
+    EXPECT_EQ(sensor.GetCalCurve().GetCount(), 0);
+    EXPECT_FALSE(L::ParseCalibration("", sensor));
+    EXPECT_FALSE(L::ParseCalibration("  C/S 0", sensor));
+}
+
+// ------------------------------------------------------------ validation
+
+struct SizeCase {
+    std::vector<double> sizes;
+    std::vector<unsigned> messages;
+};
+
+TEST_P(CounterTextTest, SizeValidation) {
+    const std::vector<SizeCase> cases = {
+        {{0.3, 0.5, 1.0}, {}},
+        {{15.5, 20}, {}},
+        {{999}, {}},
+        {{}, {IDS_NEED_ONE_SIZE}},
+        {{0.5, 0.5}, {IDS_SIZES_NOT_ASCENDING}},
+        {{0, 1}, {IDS_SIZES_NOT_ASCENDING}},
+        {{-1, 1}, {IDS_SIZES_NOT_ASCENDING}},
+        {{kNaN, 1}, {IDS_SIZES_NOT_ASCENDING}},
+        {{1, kNaN}, {IDS_SIZES_NOT_ASCENDING}},
+        // What the 3-character field cannot carry.
+        {{0.3, 1000}, {IDS_SIZE_TOO_LARGE}},
+        {{5000}, {IDS_SIZE_TOO_LARGE}},
+        {{999.996}, {IDS_SIZE_TOO_LARGE}},
+        {{1, kInf}, {IDS_SIZE_TOO_LARGE}},
+        // Sizes that the field would merge or turn into 0.
+        {{15.2, 15.7}, {IDS_SIZES_NOT_ASCENDING}},
+        {{5.21, 5.29}, {IDS_SIZES_NOT_ASCENDING}},
+        {{0.004, 1}, {IDS_SIZES_NOT_ASCENDING}},
+    };
+    FakeMessageDisplay display;
+    for (const auto& c : cases) {
+        display.Clear();
+        CSizeList sizes = Sizes(c.sizes);
+        EXPECT_EQ(L::ValidateSizes(sizes), c.messages.empty()) << testing::PrintToString(c.sizes);
+        EXPECT_EQ(display.Ids(), c.messages) << testing::PrintToString(c.sizes);
+    }
+}
+
+TEST(CounterText, ValidationSortsAndWarnsLikeEveryAppMessage) {
+    FakeMessageDisplay display;
+    CSizeList sizes = Sizes({1.0, 0.3});
+    EXPECT_TRUE(L::ValidateSizes(sizes));
+    EXPECT_EQ(Values(sizes), (std::vector<double>{0.3, 1.0}));
+
+    CSizeList duplicates = Sizes({0.5, 0.5});
+    EXPECT_FALSE(L::ValidateSizes(duplicates));
+    ASSERT_EQ(display.Messages().size(), 1u);
+    const auto shown = display.Messages()[0];
+    EXPECT_EQ(shown.text, LoadString(IDS_SIZES_NOT_ASCENDING));
+    EXPECT_EQ(shown.caption, "KTRSetup");
+    EXPECT_EQ(shown.buttons, MsgButtons::Ok);
+    EXPECT_EQ(shown.icon, MsgIcon::Warning);
+    EXPECT_FALSE(LoadString(IDS_SIZE_TOO_LARGE).empty());
+}
+
+struct CurveCase {
+    std::vector<std::pair<double, double>> points;
+    std::vector<unsigned> messages;
+};
+
+TEST_P(CounterTextTest, CalibrationValidation) {
+    const unsigned kSize = IDS_CAL_SIZES_NOT_ASCENDING;
+    const unsigned kVolt = IDS_CAL_VOLTAGES_NOT_ASCENDING;
+    const std::vector<CurveCase> cases = {
+        {{{0.3, 100}, {0.5, 150.5}, {1, 400}}, {}},
+        {{{1, 400}, {0.3, 100}, {0.5, 150.5}}, {}},
+        {{{0.3, 100}, {0.5, 150}}, {IDS_NEED_THREE_POINTS}},
+        {{}, {IDS_NEED_THREE_POINTS}},
+        {{{0.3, 100}, {0.5, 150}, {0.5, 120}}, {kSize, kVolt}},
+        {{{0.3, 100}, {0.5, 150}, {0.5, 200}}, {kSize}},
+        {{{0.3, 100}, {0.5, 150}, {0.7, 150}}, {kVolt}},
+        {{{0, 100}, {0.5, 150}, {0.7, 200}}, {kSize}},
+        {{{0.3, -1}, {0.5, 150}, {0.7, 200}}, {kVolt}},
+        // Never a NaN or an infinity on the line.
+        {{{0.3, 100}, {0.5, kNaN}, {0.7, 200}}, {kVolt}},
+        {{{0.3, 100}, {0.5, 150}, {0.7, kInf}}, {kVolt}},
+        {{{0.3, 100}, {0.5, 150}, {kInf, 200}}, {kSize}},
+        // Rounded to 3 decimals the counter would get a 0 or a duplicate.
+        {{{0.0001, 100}, {0.5, 150}, {0.7, 200}}, {kSize}},
+        {{{1.0001, 100}, {1.0002, 150}, {2, 200}}, {kSize}},
+        {{{0.3, 100}, {0.5, 150.0001}, {0.7, 150.0002}}, {kVolt}},
+    };
+    FakeMessageDisplay display;
+    for (const auto& c : cases) {
+        display.Clear();
+        CCalCurve curve = Curve(c.points);
+        EXPECT_EQ(L::ValidateCalibration(curve), c.messages.empty())
+            << testing::PrintToString(c.points);
+        EXPECT_EQ(display.Ids(), c.messages) << testing::PrintToString(c.points);
+    }
+}
+
+} // namespace
