@@ -47,7 +47,15 @@ nlohmann::ordered_json SensorToJson(const CSensor& sensor) {
 }
 
 std::string JsonText(const nlohmann::ordered_json& value) {
-    return value.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    const auto compact = [](const nlohmann::ordered_json& v) {
+        return v.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    };
+    if (!value.is_array() || value.empty())
+        return compact(value) + "\n";
+    std::string text = "[\n";
+    for (size_t i = 0; i < value.size(); ++i)
+        text += "  " + compact(value[i]) + (i + 1 < value.size() ? ",\n" : "\n");
+    return text + "]\n";
 }
 
 std::string SensorTable(const std::vector<CSensor>& sensors) {

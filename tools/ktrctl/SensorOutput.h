@@ -13,8 +13,9 @@
 //  "calibration": [[0.3, 100.0], [0.5, 150.5]]}, keys in this order.
 nlohmann::ordered_json SensorToJson(const CSensor& sensor);
 
-// The JSON text of a value as ktrctl prints it (indented, a line end at the
-// end; bytes that are not UTF-8 in a model text are replaced).
+// The JSON text of a value as ktrctl prints it: an object on one line, an
+// array with one element per line; bytes of a model text that are not UTF-8
+// are replaced.
 std::string JsonText(const nlohmann::ordered_json& value);
 
 // A table of records, one line each: port, address, model, number of
