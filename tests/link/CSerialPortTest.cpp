@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/ioctl.h>
@@ -113,6 +115,38 @@ TEST_F(SerialPortTest, TotalTimeoutEndsAReadWhileBytesKeepComing) {
     EXPECT_GE(elapsed, 210);
     EXPECT_GE(m_port.GetLastReadCount(), 1u);
     EXPECT_LT(m_port.GetLastReadCount(), sizeof buffer);
+}
+
+namespace {
+void IgnoreSignal(int) {}
+} // namespace
+
+// Signals without SA_RESTART interrupt every wait; the read must neither fail
+// nor end early.
+TEST_F(SerialPortTest, SignalsDuringAReadNeitherFailNorShortenIt) {
+    struct sigaction action {
+    }, previous{};
+    action.sa_handler = IgnoreSignal;
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(200));
+    const pthread_t reader = ::pthread_self();
+    std::atomic<bool> done{false};
+    std::thread signaller([&] {
+        while (!done) {
+            ::pthread_kill(reader, SIGUSR1);
+            std::this_thread::sleep_for(3ms);
+        }
+    });
+    uint8_t buffer[2];
+    const auto start = Clock::now();
+    const bool ok = m_port.Read(buffer, sizeof buffer);
+    const long long elapsed = MsSince(start);
+    done = true;
+    signaller.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_TRUE(ok);
+    EXPECT_GE(elapsed, 202);
 }
 
 TEST_F(SerialPortTest, ReadEndsAsSoonAsCountBytesArrived) {
