@@ -1,0 +1,235 @@
+#include "discovery/ScanThread.h"
+#include "discovery/CSensor.h"
+#include "discovery/IScanSink.h"
+#include "discovery/ScanRunner.h"
+#include "link/CSerialPort.h"
+#include "res/StringTable.h"
+#include "sim/CSimNetwork.h"
+#include "support/FakeMessageDisplay.h"
+#include "support/RecordingProgress.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_saved = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_saved)
+            ::setenv(m_name, m_saved->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_saved;
+};
+
+// Records the reports of scan threads as "opened P", "found P A" and
+// "done P A", and keeps the found records.
+class RecordingSink : public IScanSink {
+public:
+    void PortOpened(int port) override { Add("opened " + std::to_string(port)); }
+    void SensorFound(std::unique_ptr<CSensor> sensor) override {
+        Add("found " + std::to_string(sensor->GetPort()) + " " +
+            std::to_string(sensor->GetAddress()));
+        std::lock_guard lock(m_mutex);
+        m_sensors.push_back(std::move(sensor));
+    }
+    void AddressDone(int port, int address) override {
+        Add("done " + std::to_string(port) + " " + std::to_string(address));
+    }
+
+    std::vector<std::string> Events() const {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    const CSensor& Sensor(size_t i) const { return *m_sensors.at(i); }
+
+private:
+    void Add(const std::string& event) {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(event);
+    }
+
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_events;
+    std::vector<std::unique_ptr<CSensor>> m_sensors;
+};
+
+SimCounterConfig Counter(int address, const std::string& model, std::vector<double> sizes,
+                         std::vector<std::pair<double, double>> points) {
+    SimCounterConfig config;
+    config.address = address;
+    config.model = model;
+    config.sizes = std::move(sizes);
+    config.points = std::move(points);
+    return config;
+}
+
+std::vector<double> Sizes(const CSensor& sensor) {
+    std::vector<double> values;
+    for (auto pos = sensor.GetSizes().GetHeadPosition(); pos;)
+        values.push_back(sensor.GetSizes().GetNext(pos));
+    return values;
+}
+
+std::vector<std::pair<double, double>> Points(const CSensor& sensor) {
+    std::vector<std::pair<double, double>> values;
+    for (auto pos = sensor.GetCalCurve().GetHeadPosition(); pos;) {
+        const CCalPoint& point = sensor.GetCalCurve().GetNext(pos);
+        values.emplace_back(point.m_size, point.m_voltage);
+    }
+    return values;
+}
+
+// The events of a port on which the given addresses hold found counters.
+std::vector<std::string> ExpectedEvents(int port, const std::vector<int>& foundAddresses) {
+    std::vector<std::string> events{"opened " + std::to_string(port)};
+    for (int address = 0; address < 32; ++address) {
+        const std::string where = std::to_string(port) + " " + std::to_string(address);
+        for (int found : foundAddresses) {
+            if (found == address)
+                events.push_back("found " + where);
+        }
+        events.push_back("done " + where);
+    }
+    return events;
+}
+
+unsigned Scan(uint8_t port, IScanSink& sink) {
+    ScanThreadParam param;
+    param.nPort = port;
+    param.pView = &sink;
+    return ScanThreadProc(&param);
+}
+
+// A simulated network without pacing, a supported-models file listing
+// KTR-100 and KTR-200, and the process pointed at both.
+class ScanThreadTest : public ::testing::Test {
+protected:
+    ScanThreadTest()
+        : m_modelsPath(m_network.PortDir() + "/supported-models"),
+          m_portDir("KTRSETUP_PORT_DIR", m_network.PortDir()),
+          m_models("KTRSETUP_SUPPORTED_MODELS", m_modelsPath) {
+        std::ofstream(m_modelsPath) << "KTR-100\nKTR-200\n";
+    }
+
+    CSimNetwork m_network;
+    std::string m_modelsPath;
+    ScopedEnv m_portDir;
+    ScopedEnv m_models;
+    FakeMessageDisplay m_display;
+};
+
+TEST_F(ScanThreadTest, PortWithoutCountersReportsOpenedThenEveryAddressInOrder) {
+    m_network.AddPort(1);
+    RecordingSink sink;
+
+    EXPECT_EQ(Scan(1, sink), 1u);
+
+    EXPECT_EQ(sink.Events(), ExpectedEvents(1, {}));
+    EXPECT_TRUE(m_display.Messages().empty());
+}
+
+TEST_F(ScanThreadTest, ReportsSupportedReadableCountersInAddressOrderWithTheirTables) {
+    CSimPort& port = m_network.AddPort(2);
+    port.AddCounter(Counter(7, "KTR-100\r\n", {0.3, 0.5, 1.0}, {{0.3, 100}, {0.5, 150.5}}));
+    port.AddCounter(Counter(3, "  ktr-200\r\n", {5.0}, {{1.0, 400}, {5.0, 2600}, {10, 4800}}));
+    // Not listed, and a listed model whose size replies never check out:
+    // both are passed over, but their addresses are still reported done.
+    port.AddCounter(Counter(10, "XYZ-1\r\n", {0.3}, {{0.3, 100}}));
+    SimCounterConfig broken = Counter(12, "KTR-100\r\n", {0.3}, {{0.3, 100}});
+    broken.faults.badChecksum = true;
+    port.AddCounter(broken);
+    RecordingSink sink;
+
+    EXPECT_EQ(Scan(2, sink), 2u);
+
+    // The thread's working records are gone now; the posted copies are whole.
+    EXPECT_EQ(sink.Events(), ExpectedEvents(2, {3, 7}));
+    const CSensor& first = sink.Sensor(0);
+    EXPECT_EQ(first.GetPort(), 2);
+    EXPECT_EQ(first.GetAddress(), 3);
+    EXPECT_EQ(first.GetModel(), "ktr-200");
+    EXPECT_EQ(Sizes(first), (std::vector<double>{5.0}));
+    EXPECT_EQ(Points(first),
+              (std::vector<std::pair<double, double>>{{1.0, 400}, {5.0, 2600}, {10, 4800}}));
+    const CSensor& second = sink.Sensor(1);
+    EXPECT_EQ(second.GetAddress(), 7);
+    EXPECT_EQ(second.GetModel(), "KTR-100");
+    EXPECT_EQ(Sizes(second), (std::vector<double>{0.3, 0.5, 1.0}));
+    EXPECT_EQ(Points(second), (std::vector<std::pair<double, double>>{{0.3, 100}, {0.5, 150.5}}));
+}
+
+TEST_F(ScanThreadTest, MissingPortEndsAtOnceWithoutReportsOrMessages) {
+    RecordingSink sink;
+    const auto start = std::chrono::steady_clock::now();
+
+    EXPECT_EQ(Scan(9, sink), 9u);
+
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_TRUE(sink.Events().empty());
+    EXPECT_TRUE(m_display.Messages().empty());
+}
+
+TEST_F(ScanThreadTest, PortInUseShowsTheInUseMessageAndReportsNothing) {
+    m_network.AddPort(4);
+    CSerialPort holder;
+    ASSERT_TRUE(holder.Open(4));
+    RecordingSink sink;
+
+    EXPECT_EQ(Scan(4, sink), 4u);
+
+    EXPECT_TRUE(sink.Events().empty());
+    ASSERT_EQ(m_display.Messages().size(), 1u);
+    EXPECT_EQ(m_display.Messages()[0].id, unsigned(IDS_PORT_IN_USE));
+    EXPECT_EQ(m_display.Messages()[0].text, LoadString(IDS_PORT_IN_USE));
+    EXPECT_EQ(m_display.Messages()[0].caption, "Unable to open serial port 4");
+}
+
+TEST_F(ScanThreadTest, RunnerScansPortsTogetherAndReturnsEveryRecord) {
+    m_network.AddPort(3).AddCounter(Counter(31, "KTR-100\r\n", {1.0}, {{1.0, 400}}));
+    m_network.Port(3)->AddCounter(Counter(0, "KTR-200\r\n", {0.5}, {{0.5, 150}}));
+    m_network.AddPort(5).AddCounter(Counter(16, "KTR-100\r\n", {2.0}, {{2.0, 900}}));
+    RecordingProgress progress;
+
+    // COM6 does not exist: it adds nothing, not even to the progress range.
+    std::vector<CSensor> found = RunScan({3, 5, 6}, &progress);
+
+    std::vector<std::pair<int, int>> where;
+    for (const CSensor& sensor : found)
+        where.emplace_back(sensor.GetPort(), sensor.GetAddress());
+    ASSERT_EQ(found.size(), 3u);
+    // Arrival order: within a port ascending addresses; ports interleave freely.
+    const auto third = std::find(where.begin(), where.end(), std::make_pair(3, 0));
+    ASSERT_NE(third, where.end());
+    EXPECT_NE(std::find(third, where.end(), std::make_pair(3, 31)), where.end());
+    EXPECT_NE(std::find(where.begin(), where.end(), std::make_pair(5, 16)), where.end());
+    const CSensor& last = *std::find_if(found.begin(), found.end(),
+                                        [](const CSensor& s) { return s.GetAddress() == 31; });
+    EXPECT_EQ(Sizes(last), (std::vector<double>{1.0}));
+    const std::vector<std::string> calls = progress.Calls();
+    EXPECT_EQ(progress.Steps(), 64);
+    EXPECT_EQ(calls.back(), "step");
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "range 0 64"), calls.end());
+}
+
+} // namespace
