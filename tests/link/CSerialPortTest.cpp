@@ -235,6 +235,17 @@ TEST_F(SerialPortTest, SecondOpenOfAnOpenPortFailsAsInUseAndLeavesTheFirstWorkin
     EXPECT_TRUE(third.Open(3));
 }
 
+// Opening an object that is already open must not leak the first descriptor,
+// which would keep the port locked until the program ends.
+TEST_F(SerialPortTest, OpenOfAnOpenObjectReopensWithoutLeakingThePort) {
+    ASSERT_TRUE(m_port.Open(3));
+    EXPECT_TRUE(m_port.Open(3));
+    EXPECT_TRUE(m_display.Messages().empty());
+    EXPECT_TRUE(m_port.Close());
+    CSerialPort other;
+    EXPECT_TRUE(other.Open(3));
+}
+
 // Another program holding the terminal exclusively without a lock.
 TEST_F(SerialPortTest, PortMarkedExclusiveByAnotherProgramIsInUse) {
     const int foreign = ::open(m_peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
