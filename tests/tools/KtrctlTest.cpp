@@ -1,0 +1,250 @@
+#include "ToolProcess.h"
+
+#include "link/CSerialPort.h"
+#include "res/StringTable.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using nlohmann::json;
+
+// COM1 and COM2 are scanned; COM3 is programmed; COM4 is held open by the
+// test itself. Only KTR-100 and KTR-200 are supported.
+const char* kNetwork = R"({
+  "supportedModels": ["KTR-100", "KTR-200"],
+  "ports": [
+    {"port": 1, "counters": [
+      {"address": 2, "model": "KTR-100", "sizes": [0.3, 0.5, 1.0],
+       "calibration": [[0.3, 100], [0.5, 150.5], [1.0, 400]]},
+      {"address": 4, "model": "ZZZ-9", "sizes": [0.3], "calibration": [[0.3, 100]]},
+      {"address": 9, "model": "KTR-100", "sizes": [0.3], "calibration": [[0.3, 100]],
+       "faults": {"badChecksum": true}}]},
+    {"port": 2, "counters": [
+      {"address": 0, "modelReply": "  KTR-200\r\n", "lowerCaseChecksum": true,
+       "sizes": [0.5, 5.0], "calibration": [[0.5, 160], [5.0, 2500], [10, 4800]]},
+      {"address": 6, "model": "KTR-100", "sizes": [1.0], "calibration": [[1.0, 400]],
+       "faults": {"noReply": true}}]},
+    {"port": 3, "counters": [
+      {"address": 1, "model": "KTR-100", "sizes": [0.3, 0.5],
+       "calibration": [[0.3, 100], [0.5, 150.5], [1.0, 400]]},
+      {"address": 8, "model": "KTR-200", "sizes": [0.3, 0.5],
+       "calibration": [[0.3, 100], [0.5, 150.5], [1.0, 400]]},
+      {"address": 12, "model": "KTR-100", "sizes": [1.0], "calibration": [[1.0, 400]]}]},
+    {"port": 4, "counters": [
+      {"address": 0, "model": "KTR-100", "sizes": [1.0], "calibration": [[1.0, 400]]}]}
+  ]
+})";
+
+class KtrctlTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_sim = std::make_unique<SimProcess>(kNetwork); }
+    static void TearDownTestSuite() { s_sim.reset(); }
+    void SetUp() override { ASSERT_TRUE(s_sim->Ready()); }
+
+    static SimProcess& Sim() { return *s_sim; }
+    // The transcript once the bytes of earlier commands have all arrived.
+    static size_t SettledTranscriptLength() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return Sim().Transcript().size();
+    }
+
+    static std::unique_ptr<SimProcess> s_sim;
+};
+
+std::unique_ptr<SimProcess> KtrctlTest::s_sim;
+
+json ParseJson(const std::string& text) {
+    try {
+        return json::parse(text);
+    } catch (const json::exception& error) {
+        ADD_FAILURE() << "not JSON: " << error.what() << "\n" << text;
+        return json();
+    }
+}
+
+TEST_F(KtrctlTest, ScanJsonListsExactlyTheSupportedHealthyCountersWithTheirTables) {
+    ToolResult result = Sim().Ktrctl("scan --ports 1-2 --json");
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const json expected = json::parse(R"([
+      {"port": 1, "address": 2, "model": "KTR-100", "sizes": [0.3, 0.5, 1.0],
+       "calibration": [[0.3, 100.0], [0.5, 150.5], [1.0, 400.0]]},
+      {"port": 2, "address": 0, "model": "KTR-200", "sizes": [0.5, 5.0],
+       "calibration": [[0.5, 160.0], [5.0, 2500.0], [10.0, 4800.0]]}])");
+    EXPECT_EQ(ParseJson(result.out), expected);
+}
+
+TEST_F(KtrctlTest, ScanWithoutJsonPrintsATable) {
+    ToolResult result = Sim().Ktrctl("scan --ports 2");
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("COM2"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("KTR-200"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("1 sensor found."), std::string::npos) << result.out;
+}
+
+TEST_F(KtrctlTest, ProgrammedSizesReadBackAsTheCounterReceivedThem) {
+    ToolResult program = Sim().Ktrctl("program-sizes 3 1 1.0 15.5 0.3 20 --json");
+    ToolResult read = Sim().Ktrctl("read 3 1 --json");
+
+    ASSERT_EQ(program.status, 0) << program.err;
+    const json programmed = ParseJson(program.out);
+    EXPECT_EQ(programmed["sizes"], json::parse("[0.3, 1.0, 15.0, 20.0]"));
+    EXPECT_EQ(programmed["model"], "KTR-100");
+    ASSERT_EQ(read.status, 0) << read.err;
+    const json readBack = ParseJson(read.out);
+    EXPECT_EQ(readBack["sizes"], programmed["sizes"]);
+    EXPECT_EQ(readBack["calibration"], json::parse("[[0.3, 100.0], [0.5, 150.5], [1.0, 400.0]]"));
+}
+
+TEST_F(KtrctlTest, ProgrammedCalibrationReadsBack) {
+    ToolResult program = Sim().Ktrctl("program-cal 3 1 1:410 0.3:101.25 0.5:152 --json");
+    ToolResult read = Sim().Ktrctl("read 3 1 --json");
+
+    ASSERT_EQ(program.status, 0) << program.err;
+    const json expected = json::parse("[[0.3, 101.25], [0.5, 152.0], [1.0, 410.0]]");
+    EXPECT_EQ(ParseJson(program.out)["calibration"], expected);
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(ParseJson(read.out)["calibration"], expected);
+}
+
+TEST_F(KtrctlTest, RefusedValidationShowsTheTextExitsOneAndSendsNothing) {
+    struct Case {
+        const char* args;
+        std::vector<unsigned> messages;
+    };
+    const std::vector<Case> cases = {
+        {"program-sizes 3 8 0.5 0.5", {IDS_SIZES_NOT_ASCENDING}},
+        {"program-sizes 3 8 0 1.0", {IDS_SIZES_NOT_ASCENDING}},
+        {"program-cal 3 8 0.3:100 0.5:150", {IDS_NEED_THREE_POINTS}},
+        {"program-cal 3 8 0.3:100 0.3:90 0.5:150",
+         {IDS_CAL_SIZES_NOT_ASCENDING, IDS_CAL_VOLTAGES_NOT_ASCENDING}},
+    };
+    const size_t before = SettledTranscriptLength();
+    for (const Case& c : cases) {
+        ToolResult result = Sim().Ktrctl(c.args);
+        EXPECT_EQ(result.status, 1) << c.args;
+        std::string expected;
+        for (unsigned id : c.messages)
+            expected += "KTRSetup: " + LoadString(id) + "\n";
+        EXPECT_EQ(result.err, expected) << c.args;
+        EXPECT_EQ(result.out, "") << c.args;
+    }
+    EXPECT_EQ(SettledTranscriptLength(), before) << "bytes went to the counters";
+
+    ToolResult read = Sim().Ktrctl("read 3 8 --json");
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(ParseJson(read.out)["sizes"], json::parse("[0.3, 0.5]"));
+}
+
+TEST_F(KtrctlTest, PortHeldByAnotherProcessGivesTheInUseTextAndExitOne) {
+    struct PortDirForThisProcess {
+        PortDirForThisProcess() { ::setenv("KTRSETUP_PORT_DIR", Sim().PortDir().c_str(), 1); }
+        ~PortDirForThisProcess() { ::unsetenv("KTRSETUP_PORT_DIR"); }
+    } portDir;
+    CSerialPort holder;
+    ASSERT_TRUE(holder.Open(4));
+
+    ToolResult read = Sim().Ktrctl("read 4 0");
+    ToolResult scan = Sim().Ktrctl("scan --ports 4 --json");
+
+    const std::string message = "Unable to open serial port 4: " + LoadString(IDS_PORT_IN_USE);
+    EXPECT_EQ(read.status, 1);
+    EXPECT_EQ(read.err, message);
+    EXPECT_EQ(scan.status, 1);
+    EXPECT_EQ(scan.err, message);
+    EXPECT_EQ(ParseJson(scan.out), json::array());
+}
+
+TEST_F(KtrctlTest, CounterOrPortThatIsNotThereIsRefusedWithAReason) {
+    ToolResult silent = Sim().Ktrctl("read 3 30");
+    ToolResult missing = Sim().Ktrctl("read 7 0 --json");
+    ToolResult unsupported = Sim().Ktrctl("read 1 4");
+
+    EXPECT_EQ(silent.status, 1);
+    EXPECT_EQ(silent.err, "ktrctl: no counter answers at COM3 address 30\n");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("COM7 does not exist"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(unsupported.status, 1);
+    EXPECT_NE(unsupported.err.find(Sim().ModelsFile()), std::string::npos) << unsupported.err;
+}
+
+TEST_F(KtrctlTest, MissingSupportedModelsFileIsNamedAndNothingIsSent) {
+    const std::string absent = Sim().Dir() + "/no-such-models-file";
+    const size_t before = SettledTranscriptLength();
+
+    ToolResult read = Sim().Ktrctl("read 3 1", absent);
+    ToolResult scan = Sim().Ktrctl("scan --ports 3", absent);
+
+    EXPECT_EQ(read.status, 1);
+    EXPECT_NE(read.err.find(absent), std::string::npos) << read.err;
+    EXPECT_EQ(scan.status, 1);
+    EXPECT_NE(scan.err.find(absent), std::string::npos) << scan.err;
+    EXPECT_EQ(SettledTranscriptLength(), before);
+}
+
+TEST_F(KtrctlTest, FlashSendsTheFlashTextAndReportsIt) {
+    const size_t before = SettledTranscriptLength();
+
+    ToolResult on = Sim().Ktrctl("flash 3 12 on");
+    ToolResult off = Sim().Ktrctl("flash 3 12 off");
+    ToolResult nobody = Sim().Ktrctl("flash 3 13 on");
+
+    EXPECT_EQ(on.status, 0) << on.err;
+    EXPECT_EQ(off.status, 0) << off.err;
+    EXPECT_EQ(nobody.status, 1);
+    EXPECT_NE(nobody.err.find("COM3 address 13"), std::string::npos) << nobody.err;
+    SettledTranscriptLength();
+    const std::string sent = Sim().BytesToCounters(3, before);
+    EXPECT_EQ(sent.substr(0, 8), "\x8Co0001\r\n");
+    EXPECT_NE(sent.find("\x8Co0000\r\n"), std::string::npos);
+}
+
+TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
+    const char* cases[] = {"",
+                           "frobnicate",
+                           "read 1",
+                           "read 33 0",
+                           "read 1 32",
+                           "read 1 x",
+                           "program-sizes 1 2",
+                           "program-sizes 1 2 abc",
+                           "program-sizes 1 2 0.3 1,5",
+                           "program-cal 1 2 0.3-100",
+                           "program-cal 1 2 0.3:x",
+                           "scan --ports 0-3",
+                           "scan --ports 5-2",
+                           "scan --ports 1,,2",
+                           "scan --bogus",
+                           "flash 1 2 maybe"};
+    const size_t before = SettledTranscriptLength();
+    for (const char* args : cases) {
+        ToolResult result = Sim().Ktrctl(args);
+        EXPECT_EQ(result.status, 2) << args;
+        EXPECT_NE(result.err, "") << args;
+    }
+    EXPECT_EQ(SettledTranscriptLength(), before);
+}
+
+TEST_F(KtrctlTest, HelpAndVersionSucceed) {
+    for (const char* args : {"--help", "scan --help", "read --help", "program-sizes --help",
+                             "program-cal --help", "flash --help"}) {
+        ToolResult result = Sim().Ktrctl(args);
+        EXPECT_EQ(result.status, 0) << args;
+        EXPECT_NE(result.out.find("Usage"), std::string::npos) << args;
+    }
+    ToolResult version = Sim().Ktrctl("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("ktrctl ", 0), 0u) << version.out;
+}
+
+} // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// What a finished ktrctl run left behind.
+struct ToolResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// A ktrsim process in a fresh folder of its own: its links in <dir>/ports,
+// its supported-models file <dir>/models and its transcript
+// <dir>/transcript. Started without pacing; stopped with SIGTERM when the
+// object ends.
+class SimProcess {
+public:
+    // configJson empty: the built-in default network.
+    explicit SimProcess(const std::string& configJson = "");
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+    ~SimProcess();
+
+    // True once ktrsim has printed READY.
+    bool Ready() const { return m_ready; }
+    // Sends SIGTERM and returns ktrsim's exit status (-1 if it did not exit).
+    int Stop();
+
+    const std::string& Dir() const { return m_dir; }
+    std::string PortDir() const { return m_dir + "/ports"; }
+    std::string ModelsFile() const { return m_dir + "/models"; }
+    std::string Transcript() const;
+    // The bytes the program sent to the counters of one port, from the
+    // transcript line "+offset" on (offset: a length of Transcript()).
+    std::string BytesToCounters(int port, size_t offset = 0) const;
+
+    // Runs ktrctl with the given arguments (split at spaces) and the
+    // environment pointing at this network.
+    ToolResult Ktrctl(const std::string& args) const;
+    ToolResult Ktrctl(const std::string& args, const std::string& modelsFile) const;
+
+private:
+    std::string m_dir;
+    pid_t m_pid = -1;
+    int m_stdout = -1;
+    bool m_ready = false;
+};
+
+// Runs a program with arguments and extra environment entries ("NAME=value"),
+// capturing stdout and stderr.
+ToolResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env, const std::string& scratchDir);
+
+// Runs ktrsim with arguments to completion (for argument and config errors).
+ToolResult RunKtrsim(const std::vector<std::string>& args, const std::string& scratchDir);
+
+// A fresh temporary folder; removed with RemoveTree.
+std::string MakeTempDir();
+void RemoveTree(const std::string& dir);
