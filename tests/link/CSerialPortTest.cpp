@@ -16,6 +16,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -177,6 +178,23 @@ TEST_F(SerialPortTest, SettersOnAClosedPortStoreTheValueAndOpenAppliesIt) {
     EXPECT_TRUE(m_port.Read(&byte, 1));
     EXPECT_GE(MsSince(start), 151);
     EXPECT_EQ(byte, 0);
+}
+
+TEST_F(SerialPortTest, OpenSetsTheLineTo9600EightNoneOneRawWithoutFlowControl) {
+    // Opened first, so that the exclusive open does not refuse a non-root user.
+    const int fd = ::open(m_peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(m_port.Open(3));
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(fd, &tio), 0);
+    ::close(fd);
+    EXPECT_EQ(::cfgetispeed(&tio), B9600);
+    EXPECT_EQ(::cfgetospeed(&tio), B9600);
+    EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8});
+    EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), tcflag_t{CLOCAL | CREAD});
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY | ICRNL | ISTRIP), 0u);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
 }
 
 TEST_F(SerialPortTest, ControlAndHighBytesPassUnchangedBothWays) {
