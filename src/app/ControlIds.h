@@ -1,0 +1,30 @@
+#pragma once
+
+// Ids of the desktop program's windows, commands and resources. Each child
+// window carries its id in the dynamic property "ctrlId", so code and tests
+// find a control by id.
+enum ControlId : int {
+    IDD_ABOUTBOX = 100,
+    IDC_SENSOR_TREE = 101,
+    IDC_SIZE_LIST = 102,
+    IDC_CAL_LIST = 103,
+    IDC_RESCAN = 104,
+    IDC_ADD_SIZE = 105,
+    IDC_EDIT_SIZE = 106,
+    IDC_DELETE_SIZE = 107,
+    IDC_SAVE_SIZES = 108,
+    IDC_ADD_CAL = 109,
+    IDC_EDIT_CAL = 110,
+    IDC_DELETE_CAL = 111,
+    IDC_SAVE_POINTS = 112,
+    IDC_STATUS_BAR = 113,
+    IDC_PROGRESS = 114,
+    IDI_LED_ON = 130,
+    IDI_LED_OFF = 131,
+    IDC_STATIC = 65535,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+};
+
+// Name of the dynamic property that holds a control's id.
+inline constexpr const char* kCtrlIdProperty = "ctrlId";
