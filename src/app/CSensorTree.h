@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QTreeWidget>
+#include <functional>
+
+class CTreeSelectionGate;
+
+// The sensor tree: no header, branch lines and expand buttons below the top
+// level only, the selection kept visible when the tree loses the focus, and
+// single expansion (selecting an item expands it and collapses the branch of
+// the item selected before).
+//
+// Selection changes are reported twice: SelectionChanging before anything
+// has changed, with the old item still selected, so a handler can refuse the
+// change by returning true; SelectionChanged after the change. Both get the
+// old and the new item, either of which may be null.
+class CSensorTree : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    using ChangingHandler = std::function<bool(QTreeWidgetItem* from, QTreeWidgetItem* to)>;
+    using ChangedHandler = std::function<void(QTreeWidgetItem* from, QTreeWidgetItem* to)>;
+
+    explicit CSensorTree(QWidget* parent = nullptr);
+
+    void SetSelectionHandlers(ChangingHandler changing, ChangedHandler changed);
+    QTreeWidgetItem* SelectedItem() const;
+
+private:
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void ExpandSingle(QTreeWidgetItem* from, QTreeWidgetItem* to);
+
+    CTreeSelectionGate* m_gate;
+    ChangingHandler m_changing;
+    ChangedHandler m_changed;
+};
