@@ -1,11 +1,11 @@
+#include "app/CKTRApp.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("KTR Setup");
-    window.setFixedSize(800, 600);
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    CKTRApp app;
+    if (!app.InitInstance())
+        return 1;
+    return application.exec();
 }

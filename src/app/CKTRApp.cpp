@@ -1,0 +1,68 @@
+#include "app/CKTRApp.h"
+
+#include "app/AppIcons.h"
+#include "app/CAboutDlg.h"
+#include "app/CKTRDoc.h"
+#include "app/CKTRView.h"
+#include "app/CMainFrame.h"
+#include "app/CQtMessageDisplay.h"
+#include "app/CQtProgressIndicator.h"
+#include "app/CStatusProgressBar.h"
+#include "app/ControlIds.h"
+#include "app/IDialogRunner.h"
+#include "link/IMessageDisplay.h"
+#include "res/StringTable.h"
+
+#include <QApplication>
+
+namespace {
+CKTRApp* g_app = nullptr;
+}
+
+CKTRApp::CKTRApp() : m_display(std::make_unique<CQtMessageDisplay>()) {
+    g_app = this;
+    QApplication::setApplicationName(QString::fromStdString(LoadString(IDS_APP_NAME)));
+    QApplication::setWindowIcon(AppIcon());
+    SetMessageDisplay(m_display.get());
+}
+
+// The frame goes first, then the document with its records.
+CKTRApp::~CKTRApp() {
+    SetProgressIndicator(nullptr);
+    m_progress.reset();
+    m_frame.reset();
+    m_document.reset();
+    SetMessageDisplay(nullptr);
+    m_display->Shutdown();
+    g_app = nullptr;
+}
+
+CKTRApp* CKTRApp::Instance() {
+    return g_app;
+}
+
+bool CKTRApp::InitInstance() {
+    m_document = std::make_unique<CKTRDoc>();
+    m_frame = std::make_unique<CMainFrame>(*m_document);
+    if (!m_frame->Create()) {
+        m_frame.reset();
+        ShowAppMessage(IDS_FAILED_EMPTY_DOC, MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    connect(m_frame.get(), &CMainFrame::Command, this, &CKTRApp::OnCommand);
+    m_progress = std::make_unique<CQtProgressIndicator>(m_frame->GetStatusBar().GetProgressCtrl());
+    SetProgressIndicator(m_progress.get());
+    m_frame->GetView()->OnInitialUpdate();
+    m_frame->show();
+    return true;
+}
+
+void CKTRApp::OnCommand(int id) {
+    if (id == ID_APP_ABOUT)
+        OnAppAbout();
+}
+
+void CKTRApp::OnAppAbout() {
+    CAboutDlg dialog(m_frame.get());
+    DialogRunner().Run(dialog);
+}
