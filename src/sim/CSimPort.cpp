@@ -199,17 +199,21 @@ void CSimPort::Record(const SimTranscriptEntry& entry) {
     std::function<void(const SimTranscriptEntry&)> listener;
     {
         std::lock_guard lock(m_transcriptMutex);
-        m_transcript.push_back(entry);
-        if (entry.toCounter)
-            ++m_bytesToCounter;
-        if (m_transcript.size() > m_transcriptLimit)
-            m_transcript.pop_front();
-        if (m_listener)
-            listener = m_listener;
+        listener = RecordLocked(entry);
     }
     m_transcriptChanged.notify_all();
     if (listener)
         listener(entry);
+}
+
+std::function<void(const SimTranscriptEntry&)>
+CSimPort::RecordLocked(const SimTranscriptEntry& entry) {
+    m_transcript.push_back(entry);
+    if (entry.toCounter)
+        ++m_bytesToCounter;
+    if (m_transcript.size() > m_transcriptLimit)
+        m_transcript.pop_front();
+    return m_listener;
 }
 
 // The thread: waits for bytes from the program, for the time of the next
@@ -312,12 +316,25 @@ void CSimPort::SendDue() {
         }
         if (count == 0)
             return;
-        ssize_t written;
-        do {
-            written = write(m_master, batch, count);
-        } while (written < 0 && errno == EINTR);
-        m_lastSendNs = SimMonotonicNs();
-        for (ssize_t i = 0; i < written; ++i)
-            Record({m_lastSendNs, false, batch[i]});
+        // The bytes are recorded under the same lock as they are written,
+        // so a reader that has received them finds them in the transcript.
+        std::function<void(const SimTranscriptEntry&)> listener;
+        std::vector<SimTranscriptEntry> sent;
+        {
+            std::lock_guard lock(m_transcriptMutex);
+            ssize_t written;
+            do {
+                written = write(m_master, batch, count);
+            } while (written < 0 && errno == EINTR);
+            m_lastSendNs = SimMonotonicNs();
+            for (ssize_t i = 0; i < written; ++i) {
+                sent.push_back({m_lastSendNs, false, batch[i]});
+                listener = RecordLocked(sent.back());
+            }
+        }
+        m_transcriptChanged.notify_all();
+        if (listener)
+            for (const SimTranscriptEntry& entry : sent)
+                listener(entry);
     }
 }

@@ -78,6 +78,7 @@ private:
     int64_t NextSendTime() const;
     void SendDue();
     void Record(const SimTranscriptEntry& entry);
+    std::function<void(const SimTranscriptEntry&)> RecordLocked(const SimTranscriptEntry& entry);
     void CloseAll();
 
     const int m_comNumber;

@@ -28,11 +28,12 @@ protected:
     // Sends a whole command, each byte after the echo of the one before,
     // and returns the echoes followed by whatever the counter sends after.
     // A release byte at the end is written without waiting for an echo.
-    std::string Command(std::string bytes, int quietMs = 60) {
+    // Where silence is expected, echoTimeoutMs is short.
+    std::string Command(std::string bytes, int echoTimeoutMs = 1000, int quietMs = 60) {
         bool release = !bytes.empty() && bytes.back() == kRelease[0];
         if (release)
             bytes.pop_back();
-        std::string received = Text(line.Exchange(bytes, quietMs));
+        std::string received = Text(line.Exchange(bytes, echoTimeoutMs));
         received += Text(line.ReadUntilQuiet(quietMs));
         if (release)
             line.Write(kRelease);
@@ -55,17 +56,17 @@ TEST_F(CSimPortTest, EchoesOnlyWhileAPresentCounterIsSelected) {
     EXPECT_EQ(Command(Addr(5)), Addr(5));
     EXPECT_EQ(Command("AB"), "AB");
     // An address without a counter: silence, also for the bytes after it.
-    EXPECT_EQ(Command(Addr(6) + "AB"), "");
+    EXPECT_EQ(Command(Addr(6) + "AB", 60), "");
     EXPECT_EQ(Command(Addr(5) + "\r\n"), Addr(5) + "\r\n");
     counter->SetPresent(false);
-    EXPECT_EQ(Command(Addr(5)), "");
+    EXPECT_EQ(Command(Addr(5), 60), "");
 }
 
 TEST_F(CSimPortTest, ReleaseByteIsNotEchoedAndEndsTheSelection) {
     EXPECT_EQ(Command(Addr(5)), Addr(5));
     line.Write(kRelease);
     EXPECT_TRUE(line.ReadUntilQuiet(60).empty());
-    EXPECT_EQ(Command("T"), "");
+    EXPECT_EQ(Command("T", 60), "");
     ASSERT_TRUE(port.WaitForBytesToCounter(3, 1000));
     EXPECT_EQ(Text(port.BytesToCounter()), Addr(5) + kRelease + "T");
 }

@@ -30,7 +30,7 @@ public:
     std::vector<uint8_t> ReadUntilQuiet(int quietMs, int maxMs = 3000);
     // Writes each byte and reads its echo, up to the first byte that gets
     // none; returns the echoes received.
-    std::vector<uint8_t> Exchange(const std::string& text, int timeoutMs = 200);
+    std::vector<uint8_t> Exchange(const std::string& text, int timeoutMs = 1000);
 
 private:
     int m_fd = -1;
