@@ -11,7 +11,6 @@
 #include "res/StringTable.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <vector>
 
@@ -259,13 +258,22 @@ bool CCounterLink::IsSupportedModel(const std::string& model) {
 // ----------------------------------------------------------------- reading
 
 bool CCounterLink::ReadSizes(CSensor& sensor) {
-    static const ReadPlan plan{kSizes, 500, 200, 500, kSizesReplySize, &ParseSizes};
+    static const ReadPlan plan{.command = kSizes,
+                               .totalBeforeCommand = 500,
+                               .intervalBeforeCommand = 200,
+                               .totalBeforeRead = 500,
+                               .capacity = kSizesReplySize,
+                               .parse = &ParseSizes};
     return ReadTable(sensor, plan);
 }
 
 bool CCounterLink::ReadCalibration(CSensor& sensor) {
-    static const ReadPlan plan{kCalibration,     100, 100, 250, kCalibrationReplySize,
-                               &ParseCalibration};
+    static const ReadPlan plan{.command = kCalibration,
+                               .totalBeforeCommand = 100,
+                               .intervalBeforeCommand = 100,
+                               .totalBeforeRead = 250,
+                               .capacity = kCalibrationReplySize,
+                               .parse = &ParseCalibration};
     return ReadTable(sensor, plan);
 }
 

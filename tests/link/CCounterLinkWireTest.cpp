@@ -269,6 +269,18 @@ TEST_F(CounterWireTest, OverlongReplyIsCutAtTheBuffer) {
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{7.0}));
 }
 
+TEST_F(CounterWireTest, ZeroByteEndsTheReply) {
+    SimFaults zeroFirst;
+    zeroFirst.noise = std::string(1, '\0');
+    line.Add(4, "KTR-100", zeroFirst);
+    ASSERT_TRUE(line.Open());
+    CSensor sensor = SensorAt(4);
+    sensor.GetCalCurve().AddTail(CCalPoint(1, 2));
+    // The whole reply arrives, but its text ends before it begins.
+    EXPECT_FALSE(line.link.ReadCalibration(sensor));
+    EXPECT_EQ(PointsOf(sensor.GetCalCurve()), (Points{{1, 2}}));
+}
+
 // ----------------------------------------------------------- programming
 
 TEST_F(CounterWireTest, SizesGoOutAsFieldsWithChecksum) {
