@@ -16,7 +16,9 @@ int RawLine::Open(const std::string& path) {
     if (fd < 0)
         return errno;
     termios tio{};
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &tio) != 0) {
+    int exclusive = 0;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCGEXCL, &exclusive) != 0 ||
+        (exclusive && (errno = EBUSY)) || ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &tio) != 0) {
         int error = errno;
         close(fd);
         return error;

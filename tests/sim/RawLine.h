@@ -5,9 +5,9 @@
 #include <vector>
 
 // The program's side of a simulated com port, on a bare descriptor: opened
-// the way the serial port class opens a device (non-blocking, flock,
-// exclusive mark, raw 9600 8N1) and closed the way it closes one (drain,
-// flush the receive queue, release the exclusive mark).
+// the way the serial port class opens a device (non-blocking, flock, refused
+// when another descriptor marked it exclusive, exclusive mark, raw 9600 8N1) and closed the way it
+// closes one (drain, flush the receive queue, release the exclusive mark).
 class RawLine {
 public:
     RawLine() = default;
