@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -81,6 +82,15 @@ void CSimPort::OpenTerminal() {
     if (m_slave < 0)
         ThrowErrno("open " + m_devicePath);
     MakeRaw(m_slave);
+    // Opens and closes of the device by programs, to know when nobody
+    // listens. Without the watch every byte is kept for the next reader.
+    m_watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (m_watch >= 0 && inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE) < 0) {
+        close(m_watch);
+        m_watch = -1;
+    }
+    if (m_watch < 0)
+        m_openers = -1;
 }
 
 void CSimPort::MakeLink() {
@@ -101,7 +111,7 @@ void CSimPort::CloseAll() {
         if (length > 0 && m_devicePath == std::string(target, static_cast<size_t>(length)))
             unlink(m_linkPath.c_str());
     }
-    for (int* fd : {&m_slave, &m_master, &m_wake}) {
+    for (int* fd : {&m_slave, &m_master, &m_wake, &m_watch}) {
         if (*fd >= 0)
             close(*fd);
         *fd = -1;
@@ -229,8 +239,8 @@ void CSimPort::Serve() {
             timeout.tv_nsec = static_cast<long>(ns % 1000000000);
             wait = &timeout;
         }
-        pollfd fds[2] = {{m_wake, POLLIN, 0}, {m_master, POLLIN, 0}};
-        int ready = ppoll(fds, 2, wait, nullptr);
+        pollfd fds[3] = {{m_wake, POLLIN, 0}, {m_master, POLLIN, 0}, {m_watch, POLLIN, 0}};
+        int ready = ppoll(fds, m_watch >= 0 ? 3 : 2, wait, nullptr);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -238,6 +248,9 @@ void CSimPort::Serve() {
         }
         if (fds[0].revents != 0)
             return;
+        // Open events first: a program's open comes before its first byte.
+        if (m_watch >= 0 && (fds[2].revents & POLLIN))
+            ReadOpenEvents();
         if (fds[1].revents & POLLIN) {
             ReadInput();
         } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -247,6 +260,34 @@ void CSimPort::Serve() {
         }
         SendDue();
     }
+}
+
+void CSimPort::ReadOpenEvents() {
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        ssize_t count = read(m_watch, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return;
+        for (ssize_t at = 0; at < count;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW)
+                m_openers = -1;
+            else if (m_openers < 0)
+                continue;
+            else if (event->mask & IN_OPEN)
+                ++m_openers;
+            else if ((event->mask & IN_CLOSE) && m_openers > 0 && --m_openers == 0)
+                DiscardUnread();
+        }
+    }
+}
+
+// Nobody has the link open: what the counters sent is lost.
+void CSimPort::DiscardUnread() {
+    tcflush(m_slave, TCIFLUSH);
 }
 
 void CSimPort::ReadInput() {
@@ -332,6 +373,8 @@ void CSimPort::SendDue() {
                 listener = RecordLocked(sent.back());
             }
         }
+        if (m_openers == 0)
+            DiscardUnread();
         m_transcriptChanged.notify_all();
         if (listener)
             for (const SimTranscriptEntry& entry : sent)

@@ -21,6 +21,8 @@
 // line on the master side. The simulator keeps a slave descriptor of its
 // own open, so the line never hangs up while programs open and close the
 // link; that descriptor neither locks the device nor marks it exclusive.
+// Bytes the counters send while no program has the link open are lost, as
+// a closed serial port loses what arrives on its line.
 class CSimPort {
 public:
     // Creates the pseudo-terminal and the link (replacing a stale link of
@@ -74,6 +76,8 @@ private:
     void MakeLink();
     void Serve();
     void ReadInput();
+    void ReadOpenEvents();
+    void DiscardUnread();
     void HandleByte(uint8_t byte, int64_t now);
     int64_t NextSendTime() const;
     void SendDue();
@@ -87,6 +91,7 @@ private:
     int m_master = -1;
     int m_slave = -1;
     int m_wake = -1;
+    int m_watch = -1;
 
     // Counters are created under m_countersMutex and never destroyed before
     // the port, so the thread may use them without it.
@@ -97,6 +102,9 @@ private:
     // Owned by the thread.
     std::deque<Pending> m_out;
     int64_t m_lastSendNs = 0;
+    // Descriptions of the slave side that programs have open, from the open
+    // and close events of the device; -1 when not known.
+    int m_openers = 0;
     std::vector<SimOutByte> m_scratch;
 
     mutable std::mutex m_transcriptMutex;

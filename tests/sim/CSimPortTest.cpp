@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -205,6 +206,29 @@ TEST_F(CSimPortTest, KeepsServingAcrossManyOpensAndCloses) {
     EXPECT_EQ(counter->FlashCommands(), 200);
     ASSERT_EQ(line.Open(port.LinkPath()), 0);
     EXPECT_EQ(Command(Addr(5) + "T"), Addr(5) + "T  KTR-100\r\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CSimPortTest, WhatCountersSendWhileTheLinkIsClosedIsLost) {
+    SimFaults faults;
+    faults.replyDelayMs = 80;
+    counter->SetFaults(faults);
+    ASSERT_EQ(Text(line.Exchange(Addr(5) + "T")), Addr(5) + "T");
+    line.Close();
+    // The reply goes out on the line after the close...
+    const std::string model = "  KTR-100\r\n";
+    const int64_t deadline = SimMonotonicNs() + 3000000000LL;
+    while (port.BytesFromCounter().size() < 2 + model.size() && SimMonotonicNs() < deadline)
+        usleep(5000);
+    EXPECT_EQ(Text(port.BytesFromCounter()), Addr(5) + "T" + model);
+    // ...and the next program to open the link does not read it.
+    ASSERT_EQ(line.Open(port.LinkPath()), 0);
+    EXPECT_TRUE(line.Read(1, 50).empty());
+    counter->SetFaults({});
+    EXPECT_EQ(Command(Addr(5) + "T"), Addr(5) + "T" + model);
 }
 
 } // namespace
