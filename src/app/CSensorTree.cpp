@@ -53,6 +53,11 @@ QTreeWidgetItem* CSensorTree::SelectedItem() const {
     return itemFromIndex(m_gate->SelectedRow());
 }
 
+void CSensorTree::RemoveAll() {
+    m_gate->ClearUnasked();
+    clear();
+}
+
 void CSensorTree::OnSelectionChanged(const QItemSelection& selected,
                                      const QItemSelection& deselected) {
     QTreeWidgetItem* to = selected.isEmpty() ? nullptr : itemFromIndex(selected.first().topLeft());

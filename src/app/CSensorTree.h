@@ -25,6 +25,11 @@ public:
 
     void SetSelectionHandlers(ChangingHandler changing, ChangedHandler changed);
     QTreeWidgetItem* SelectedItem() const;
+    // Deletes every item. The selection ends first, without asking, and
+    // SelectionChanged reports the move to no item while the old item still
+    // exists. (A plain clear() asks like any other change, but its items go
+    // whatever the answer, and Qt reports nothing after they have gone.)
+    void RemoveAll();
 
 private:
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);

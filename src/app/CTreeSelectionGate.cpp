@@ -26,13 +26,19 @@ QModelIndex CTreeSelectionGate::RowAfter(const QItemSelection& selection,
     return after;
 }
 
+void CTreeSelectionGate::ClearUnasked() {
+    m_unasked = true;
+    clearSelection();
+    m_unasked = false;
+}
+
 void CTreeSelectionGate::select(const QItemSelection& selection,
                                 QItemSelectionModel::SelectionFlags command) {
     QModelIndex before = SelectedRow();
     QModelIndex after = RowAfter(selection, command);
     // While the question is open (a message box runs its own event loop)
     // further attempts are refused, so only one question is ever asked.
-    if (after != before && m_question) {
+    if (after != before && m_question && !m_unasked) {
         bool allowed = false;
         if (!m_asking) {
             m_asking = true;

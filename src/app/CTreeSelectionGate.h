@@ -20,6 +20,8 @@ public:
     CTreeSelectionGate(QAbstractItemModel* model, QObject* parent);
 
     void SetQuestion(Question question) { m_question = std::move(question); }
+    // Ends the selection without asking; the change is reported as usual.
+    void ClearUnasked();
     // Column 0 of the selected row, or an invalid index.
     QModelIndex SelectedRow() const;
 
@@ -34,4 +36,5 @@ private:
 
     Question m_question;
     bool m_asking = false;
+    bool m_unasked = false;
 };

@@ -95,4 +95,16 @@ TEST_F(SensorTreeTest, SelectingExpandsOneBranchAtATime) {
     EXPECT_TRUE(port2->isExpanded()) << "the branch of the new item stays open";
 }
 
+TEST_F(SensorTreeTest, RemoveAllEndsTheSelectionWithoutAsking) {
+    tree.setCurrentItem(sensor1);
+    asked.clear();
+    changed.clear();
+    refuse = true;
+    tree.RemoveAll();
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(changed, std::vector<Change>({{sensor1, nullptr}}));
+    EXPECT_EQ(tree.topLevelItemCount(), 0);
+    EXPECT_EQ(tree.SelectedItem(), nullptr);
+}
+
 } // namespace
