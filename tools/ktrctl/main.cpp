@@ -85,6 +85,33 @@ int ParseFailure(CLI::App& app, const CLI::ParseError& error) {
     return code == 0 ? kExitOk : kExitUsage;
 }
 
+struct Commands {
+    CLI::App* scan;
+    CLI::App* read;
+    CLI::App* programSizes;
+    CLI::App* programCal;
+    CLI::App* flash;
+};
+
+Commands AddCommands(CLI::App& app, Arguments& args) {
+    return {AddScan(app, args), AddRead(app, args), AddProgramSizes(app, args),
+            AddProgramCal(app, args), AddFlash(app, args)};
+}
+
+int RunCommand(const Commands& commands, const Arguments& args, CTerminalMessageDisplay& display) {
+    if (commands.scan->parsed())
+        return RunScanCommand(args.ports, args.json, display);
+    if (commands.read->parsed())
+        return RunReadCommand(args.port, args.address, args.json, display);
+    if (commands.programSizes->parsed())
+        return RunProgramSizesCommand(args.port, args.address, args.values, args.json, display);
+    if (commands.programCal->parsed())
+        return RunProgramCalCommand(args.port, args.address, args.values, args.json, display);
+    if (commands.flash->parsed())
+        return RunFlashCommand(args.port, args.address, args.flash == "on", display);
+    return kExitUsage;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,13 +121,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.footer("Exit status: 0 success, 1 refused by a counter, a port or validation, "
                "2 usage error.\nEnvironment: KTRSETUP_PORT_DIR, KTRSETUP_SUPPORTED_MODELS.");
-
     Arguments args;
-    CLI::App* scan = AddScan(app, args);
-    CLI::App* read = AddRead(app, args);
-    CLI::App* programSizes = AddProgramSizes(app, args);
-    CLI::App* programCal = AddProgramCal(app, args);
-    CLI::App* flash = AddFlash(app, args);
+    const Commands commands = AddCommands(app, args);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -109,17 +131,7 @@ int main(int argc, char** argv) {
 
     CTerminalMessageDisplay display;
     SetMessageDisplay(&display);
-    int status = kExitUsage;
-    if (scan->parsed())
-        status = RunScanCommand(args.ports, args.json, display);
-    else if (read->parsed())
-        status = RunReadCommand(args.port, args.address, args.json, display);
-    else if (programSizes->parsed())
-        status = RunProgramSizesCommand(args.port, args.address, args.values, args.json, display);
-    else if (programCal->parsed())
-        status = RunProgramCalCommand(args.port, args.address, args.values, args.json, display);
-    else if (flash->parsed())
-        status = RunFlashCommand(args.port, args.address, args.flash == "on", display);
+    const int status = RunCommand(commands, args, display);
     SetMessageDisplay(nullptr);
     return status;
 }
