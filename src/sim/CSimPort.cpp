@@ -188,8 +188,11 @@ void CSimPort::SetTranscriptLimit(size_t entries) {
         m_transcript.pop_front();
 }
 
+// Takes both locks in the thread's order, so it returns only after every
+// call for a byte already recorded has ended.
 void CSimPort::SetTranscriptListener(std::function<void(const SimTranscriptEntry&)> listener) {
     std::lock_guard lock(m_transcriptMutex);
+    std::lock_guard calls(m_listenerMutex);
     m_listener = std::move(listener);
 }
 
@@ -206,24 +209,30 @@ bool CSimPort::ReleaseExclusive() {
 }
 
 void CSimPort::Record(const SimTranscriptEntry& entry) {
-    std::function<void(const SimTranscriptEntry&)> listener;
-    {
-        std::lock_guard lock(m_transcriptMutex);
-        listener = RecordLocked(entry);
-    }
-    m_transcriptChanged.notify_all();
-    if (listener)
-        listener(entry);
+    std::unique_lock lock(m_transcriptMutex);
+    RecordLocked(entry);
+    Publish(lock, &entry, 1);
 }
 
-std::function<void(const SimTranscriptEntry&)>
-CSimPort::RecordLocked(const SimTranscriptEntry& entry) {
+void CSimPort::RecordLocked(const SimTranscriptEntry& entry) {
     m_transcript.push_back(entry);
     if (entry.toCounter)
         ++m_bytesToCounter;
     if (m_transcript.size() > m_transcriptLimit)
         m_transcript.pop_front();
-    return m_listener;
+}
+
+// Hands the lock of the transcript over to that of the listener: whoever
+// sees the bytes in the transcript and then changes the listener waits
+// until the listener has had them.
+void CSimPort::Publish(std::unique_lock<std::mutex>& lock, const SimTranscriptEntry* entries,
+                       size_t count) {
+    std::unique_lock calls(m_listenerMutex);
+    lock.unlock();
+    m_transcriptChanged.notify_all();
+    if (m_listener)
+        for (size_t i = 0; i < count; ++i)
+            m_listener(entries[i]);
 }
 
 // The thread: waits for bytes from the program, for the time of the next
@@ -250,7 +259,7 @@ void CSimPort::Serve() {
             return;
         // Open events first: a program's open comes before its first byte.
         if (m_watch >= 0 && (fds[2].revents & POLLIN))
-            ReadOpenEvents();
+            DiscardIfNobodyListens();
         if (fds[1].revents & POLLIN) {
             ReadInput();
         } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -262,6 +271,10 @@ void CSimPort::Serve() {
     }
 }
 
+// Counts the programs' opens and closes of the device. The kernel merges
+// two identical events that follow each other unread, so the count can go
+// wrong when programs open the device at the same time; it is therefore
+// only trusted together with the exclusive mark below.
 void CSimPort::ReadOpenEvents() {
     alignas(inotify_event) char buffer[4096];
     for (;;) {
@@ -279,15 +292,25 @@ void CSimPort::ReadOpenEvents() {
                 continue;
             else if (event->mask & IN_OPEN)
                 ++m_openers;
-            else if ((event->mask & IN_CLOSE) && m_openers > 0 && --m_openers == 0)
-                DiscardUnread();
+            else if ((event->mask & IN_CLOSE) && m_openers > 0)
+                --m_openers;
         }
     }
 }
 
-// Nobody has the link open: what the counters sent is lost.
-void CSimPort::DiscardUnread() {
-    tcflush(m_slave, TCIFLUSH);
+// When no program has the link open, what the counters sent is lost, as on
+// a closed serial port. Nobody listens when the events say every opener
+// has closed again and no descriptor holds the terminal's exclusive mark
+// (which the program sets for as long as it has the port). A program that
+// opens the device after the events were read has not sent anything yet,
+// so nothing of its own is discarded.
+void CSimPort::DiscardIfNobodyListens() {
+    if (m_watch < 0)
+        return;
+    ReadOpenEvents();
+    int exclusive = 0;
+    if (m_openers == 0 && ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && !exclusive)
+        tcflush(m_slave, TCIFLUSH);
 }
 
 void CSimPort::ReadInput() {
@@ -359,25 +382,18 @@ void CSimPort::SendDue() {
             return;
         // The bytes are recorded under the same lock as they are written,
         // so a reader that has received them finds them in the transcript.
-        std::function<void(const SimTranscriptEntry&)> listener;
-        std::vector<SimTranscriptEntry> sent;
-        {
-            std::lock_guard lock(m_transcriptMutex);
-            ssize_t written;
-            do {
-                written = write(m_master, batch, count);
-            } while (written < 0 && errno == EINTR);
-            m_lastSendNs = SimMonotonicNs();
-            for (ssize_t i = 0; i < written; ++i) {
-                sent.push_back({m_lastSendNs, false, batch[i]});
-                listener = RecordLocked(sent.back());
-            }
+        SimTranscriptEntry sent[sizeof batch];
+        std::unique_lock lock(m_transcriptMutex);
+        ssize_t written;
+        do {
+            written = write(m_master, batch, count);
+        } while (written < 0 && errno == EINTR);
+        m_lastSendNs = SimMonotonicNs();
+        for (ssize_t i = 0; i < written; ++i) {
+            sent[i] = {m_lastSendNs, false, batch[i]};
+            RecordLocked(sent[i]);
         }
-        if (m_openers == 0)
-            DiscardUnread();
-        m_transcriptChanged.notify_all();
-        if (listener)
-            for (const SimTranscriptEntry& entry : sent)
-                listener(entry);
+        DiscardIfNobodyListens();
+        Publish(lock, sent, written > 0 ? static_cast<size_t>(written) : 0);
     }
 }

@@ -22,7 +22,9 @@
 // own open, so the line never hangs up while programs open and close the
 // link; that descriptor neither locks the device nor marks it exclusive.
 // Bytes the counters send while no program has the link open are lost, as
-// a closed serial port loses what arrives on its line.
+// a closed serial port loses what arrives on its line (a program is taken
+// to have the link open while it holds the exclusive mark, or while the
+// device's open and close events say it is open).
 class CSimPort {
 public:
     // Creates the pseudo-terminal and the link (replacing a stale link of
@@ -54,7 +56,9 @@ public:
     bool WaitForBytesToCounter(size_t count, int timeoutMs) const;
     // Keeps at most this many transcript entries (oldest dropped); default 1,000,000.
     void SetTranscriptLimit(size_t entries);
-    // Called on the port's thread for every byte as it is recorded.
+    // Called on the port's thread for every byte as it is recorded (null:
+    // none). Returns after any call in progress has ended. The listener
+    // must not call back into the port.
     void SetTranscriptListener(std::function<void(const SimTranscriptEntry&)> listener);
 
     // Sends the counters' bytes at 9600 baud, about 1.04 ms per byte.
@@ -77,12 +81,14 @@ private:
     void Serve();
     void ReadInput();
     void ReadOpenEvents();
-    void DiscardUnread();
+    void DiscardIfNobodyListens();
     void HandleByte(uint8_t byte, int64_t now);
     int64_t NextSendTime() const;
     void SendDue();
     void Record(const SimTranscriptEntry& entry);
-    std::function<void(const SimTranscriptEntry&)> RecordLocked(const SimTranscriptEntry& entry);
+    void RecordLocked(const SimTranscriptEntry& entry);
+    void Publish(std::unique_lock<std::mutex>& lock, const SimTranscriptEntry* entries,
+                 size_t count);
     void CloseAll();
 
     const int m_comNumber;
@@ -102,8 +108,8 @@ private:
     // Owned by the thread.
     std::deque<Pending> m_out;
     int64_t m_lastSendNs = 0;
-    // Descriptions of the slave side that programs have open, from the open
-    // and close events of the device; -1 when not known.
+    // Open descriptions of the slave side by programs, from the device's
+    // open and close events; -1 when not known.
     int m_openers = 0;
     std::vector<SimOutByte> m_scratch;
 
@@ -112,6 +118,8 @@ private:
     std::deque<SimTranscriptEntry> m_transcript;
     size_t m_bytesToCounter = 0;
     size_t m_transcriptLimit = 1000000;
+    // Held while the listener runs; taken after m_transcriptMutex.
+    std::mutex m_listenerMutex;
     std::function<void(const SimTranscriptEntry&)> m_listener;
     std::atomic<bool> m_pacing{false};
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -150,6 +151,23 @@ TEST_F(CSimPortTest, TranscriptKeepsBothDirectionsInOrder) {
     EXPECT_NE(SimFormatTranscript(entries).find("> 85"), std::string::npos);
     port.ClearTranscript();
     EXPECT_TRUE(port.Transcript().empty());
+}
+
+TEST_F(CSimPortTest, ListenerSeesEveryByteAsItIsRecorded) {
+    std::mutex mutex;
+    std::string seen;
+    port.SetTranscriptListener([&](const SimTranscriptEntry& entry) {
+        std::lock_guard lock(mutex);
+        seen += entry.toCounter ? '>' : '<';
+        seen += static_cast<char>(entry.byte);
+    });
+    Command(Addr(5) + "T");
+    port.SetTranscriptListener(nullptr);
+    std::lock_guard lock(mutex);
+    std::string expected = ">" + Addr(5) + "<" + Addr(5) + ">T<T";
+    for (char c : std::string("  KTR-100\r\n"))
+        expected += std::string("<") + c;
+    EXPECT_EQ(seen, expected);
 }
 
 TEST_F(CSimPortTest, TranscriptLimitDropsTheOldest) {
