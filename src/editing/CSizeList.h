@@ -2,7 +2,9 @@
 
 #include "editing/CValueList.h"
 
-inline double SizeKey(const double& size) { return size; }
+inline double SizeKey(const double& size) {
+    return size;
+}
 
 // A counter's channel sizes in micrometres, in list order.
 class CSizeList : public CValueList<double, &SizeKey> {};

@@ -11,8 +11,7 @@
 // so after a sort a position keeps its place but may show another value.
 //
 // KeyOf(const E&) gives the double that Sort orders by.
-template <typename E, double (*KeyOf)(const E&)>
-class CValueList {
+template <typename E, double (*KeyOf)(const E&)> class CValueList {
     struct Node {
         Node* prev;
         Node* next;

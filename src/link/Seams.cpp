@@ -30,7 +30,9 @@ IMessageDisplay& MessageDisplay() {
     return d ? *d : g_stderrDisplay;
 }
 
-void SetMessageDisplay(IMessageDisplay* display) { g_display.store(display); }
+void SetMessageDisplay(IMessageDisplay* display) {
+    g_display.store(display);
+}
 
 MsgAnswer ShowAppMessage(unsigned id, MsgButtons buttons, MsgIcon icon) {
     return MessageDisplay().Show(id, LoadString(id), LoadString(IDS_APP_NAME), buttons, icon);
@@ -41,4 +43,6 @@ IProgressIndicator& ProgressIndicator() {
     return p ? *p : g_nullProgress;
 }
 
-void SetProgressIndicator(IProgressIndicator* indicator) { g_progress.store(indicator); }
+void SetProgressIndicator(IProgressIndicator* indicator) {
+    g_progress.store(indicator);
+}

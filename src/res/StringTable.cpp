@@ -65,4 +65,6 @@ std::string LoadString(unsigned id) {
     return it == Table().end() ? std::string() : std::string(it->second);
 }
 
-bool HasString(unsigned id) { return Table().count(id) != 0; }
+bool HasString(unsigned id) {
+    return Table().count(id) != 0;
+}

@@ -1,11 +1,15 @@
 #include "support/FakeMessageDisplay.h"
 
-FakeMessageDisplay::FakeMessageDisplay() { SetMessageDisplay(this); }
+FakeMessageDisplay::FakeMessageDisplay() {
+    SetMessageDisplay(this);
+}
 
-FakeMessageDisplay::~FakeMessageDisplay() { SetMessageDisplay(nullptr); }
+FakeMessageDisplay::~FakeMessageDisplay() {
+    SetMessageDisplay(nullptr);
+}
 
-MsgAnswer FakeMessageDisplay::Show(unsigned id, const std::string& text,
-                                   const std::string& caption, MsgButtons buttons, MsgIcon icon) {
+MsgAnswer FakeMessageDisplay::Show(unsigned id, const std::string& text, const std::string& caption,
+                                   MsgButtons buttons, MsgIcon icon) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_shown.push_back({id, text, caption, buttons, icon});
     if (m_script.empty())
