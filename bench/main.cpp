@@ -3,12 +3,12 @@
 // time-outs and the line speed allow. Prints figures; judges nothing.
 
 #include "CForkedSimulator.h"
-#include "discovery/CSensor.h"
 #include "discovery/ScanRunner.h"
-#include "editing/CSizeList.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "link/IProgressIndicator.h"
+#include "model/CSensor.h"
+#include "model/CSizeList.h"
 
 #include <chrono>
 #include <cstdio>

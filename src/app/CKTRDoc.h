@@ -1,6 +1,6 @@
 #pragma once
 
-#include "discovery/CSensor.h"
+#include "model/CSensor.h"
 
 // The program's one document: the sensors that the last scan found, in the
 // order in which the view received them. It is never loaded or saved.

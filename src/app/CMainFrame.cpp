@@ -1,8 +1,8 @@
 #include "app/CMainFrame.h"
 
-#include "app/CKTRView.h"
-#include "app/CStatusProgressBar.h"
 #include "app/ControlIds.h"
+#include "app/view/CKTRView.h"
+#include "app/widgets/CStatusProgressBar.h"
 #include "res/StringTable.h"
 
 #include <QMenuBar>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "discovery/CSensor.h"
 #include "discovery/IScanSink.h"
+#include "model/CSensor.h"
 
 #include <condition_variable>
 #include <deque>

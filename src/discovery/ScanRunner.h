@@ -1,6 +1,6 @@
 #pragma once
 
-#include "discovery/CSensor.h"
+#include "model/CSensor.h"
 
 #include <cstdint>
 #include <vector>

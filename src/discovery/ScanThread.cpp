@@ -1,10 +1,10 @@
 #include "discovery/ScanThread.h"
 
-#include "discovery/CSensor.h"
 #include "discovery/IScanSink.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "link/IProgressIndicator.h"
+#include "model/CSensor.h"
 
 #include <memory>
 

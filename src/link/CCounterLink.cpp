@@ -1,13 +1,13 @@
 #include "link/CCounterLink.h"
 
-#include "discovery/CSensor.h"
-#include "editing/CCalCurve.h"
-#include "editing/CSizeList.h"
 #include "link/CSerialPort.h"
 #include "link/IMessageDisplay.h"
 #include "link/IProgressIndicator.h"
 #include "link/Numbers.h"
 #include "link/SupportedModels.h"
+#include "model/CCalCurve.h"
+#include "model/CSensor.h"
+#include "model/CSizeList.h"
 #include "res/StringTable.h"
 
 #include <algorithm>

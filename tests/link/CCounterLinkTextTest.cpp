@@ -4,7 +4,7 @@
 #include "link/CCounterLink.h"
 
 #include "CCounterLinkTestLocale.h"
-#include "discovery/CSensor.h"
+#include "model/CSensor.h"
 #include "res/StringTable.h"
 #include "support/FakeMessageDisplay.h"
 

@@ -4,8 +4,8 @@
 #include "link/CCounterLink.h"
 
 #include "CCounterLinkTestLocale.h"
-#include "discovery/CSensor.h"
 #include "link/CSerialPort.h"
+#include "model/CSensor.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
 #include "support/FakeMessageDisplay.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "discovery/CSensor.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "link/IProgressIndicator.h"
+#include "model/CSensor.h"
 
 #include <string>
 

@@ -1,0 +1,37 @@
+#include "app/seams/CQtProgressIndicator.h"
+
+#include "app/widgets/CProgressCtrl.h"
+
+#include <QThread>
+
+CQtProgressIndicator::CQtProgressIndicator(CProgressCtrl& control) : m_control(&control) {}
+
+template <typename Change> void CQtProgressIndicator::Apply(Change change) {
+    CProgressCtrl* control = m_control.data();
+    if (!control)
+        return;
+    if (QThread::currentThread() != control->thread()) {
+        QPointer<CProgressCtrl> guard(control);
+        QMetaObject::invokeMethod(control, [guard, change] {
+            if (guard)
+                change(*guard);
+        });
+        return;
+    }
+    change(*control);
+    // The caller keeps the event loop from running until its transfer is
+    // over, so paint now rather than when the loop next runs.
+    control->repaint();
+}
+
+void CQtProgressIndicator::SetRange(int lower, int upper) {
+    Apply([lower, upper](CProgressCtrl& c) { c.SetRange(lower, upper); });
+}
+
+void CQtProgressIndicator::SetPos(int pos) {
+    Apply([pos](CProgressCtrl& c) { c.SetPos(pos); });
+}
+
+void CQtProgressIndicator::StepIt() {
+    Apply([](CProgressCtrl& c) { c.StepIt(); });
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "app/seams/CQtScanSink.h"
+#include "model/CCalCurve.h"
+#include "model/CSizeList.h"
+
+#include <QRect>
+#include <QWidget>
+#include <memory>
+
+class CKTRDoc;
+class CSensor;
+class CSensorTree;
+class CStatusProgressBar;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The main view, where all of the user's work happens. Three equal panels
+// side by side, each framed by a raised edge: the sensor tree with its help
+// text and "Rescan for devices"; the selected sensor's channel sizes with
+// their help text and buttons; its calibration points with a caution text
+// and buttons. The view routes the clicks of its buttons, the tree's
+// selection changes, its timers, the posted Rescan command and the scan
+// threads' reports to its On... handlers, which are defined in one file per
+// concern beside this one (tree, rescan, sizes, calibration, saving).
+class CKTRView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CKTRView(CKTRDoc& document, QWidget* parent = nullptr);
+    ~CKTRView() override;
+
+    CKTRDoc& GetDocument() { return m_document; }
+    // The sink through which scan threads report to this view.
+    CQtScanSink& GetScanSink() { return m_scanSink; }
+    // The main frame's status bar, or null when the view is not in one.
+    CStatusProgressBar* GetStatusBar() const;
+
+    // Called once the view, frame and document are connected: posts the
+    // Rescan command, so the first scan starts when the event loop runs.
+    virtual void OnInitialUpdate();
+    // Runs the handler of the button with that id, as a click does.
+    void OnCommand(int id);
+
+    QRect GetTreePanel() const { return m_rcTreePanel; }
+    QRect GetSizePanel() const { return m_rcSizePanel; }
+    QRect GetCalPanel() const { return m_rcCalPanel; }
+
+protected:
+    // Handlers, in the order of the view's routing.
+    virtual void OnTimer(int timerId);
+    virtual void OnRescan();
+    // Return true to refuse the change; the old item then stays selected.
+    virtual bool OnTreeSelChanging(QTreeWidgetItem* oldItem, QTreeWidgetItem* newItem);
+    virtual void OnTreeSelChanged(QTreeWidgetItem* oldItem, QTreeWidgetItem* newItem);
+    virtual void OnAddSize();
+    virtual void OnEditSize();
+    virtual void OnDeleteSize();
+    virtual void OnSaveSizes();
+    virtual void OnAddCal();
+    virtual void OnEditCal();
+    virtual void OnDeleteCal();
+    virtual void OnSavePoints();
+    virtual void OnSensorFound(std::unique_ptr<CSensor> sensor);
+    virtual void OnScanPortOpened(int port);
+    virtual void OnScanAddressDone(int port, int address);
+
+    void customEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateControls();
+    QLabel* CreateText(unsigned textId, const char* name);
+    QPushButton* CreateButton(int id, unsigned textId, const char* name);
+    QTreeWidget* CreateList(int id, const char* name);
+    void PlaceControls();
+    void PlacePanelControls(const QRect& panel, QWidget* text, QWidget* list,
+                            QPushButton* const (&row)[3], QPushButton* bottom);
+
+    CKTRDoc& m_document;
+    QRect m_rcTreePanel;
+    QRect m_rcSizePanel;
+    QRect m_rcCalPanel;
+    CSensorTree* m_tree = nullptr;
+    QTreeWidget* m_sizeListCtrl = nullptr;
+    QTreeWidget* m_calListCtrl = nullptr;
+    QLabel* m_step1Text = nullptr;
+    QLabel* m_step2Text = nullptr;
+    QLabel* m_cautionText = nullptr;
+    QPushButton* m_btnRescan = nullptr;
+    QPushButton* m_btnAddSize = nullptr;
+    QPushButton* m_btnEditSize = nullptr;
+    QPushButton* m_btnDeleteSize = nullptr;
+    QPushButton* m_btnSaveSizes = nullptr;
+    QPushButton* m_btnAddCal = nullptr;
+    QPushButton* m_btnEditCal = nullptr;
+    QPushButton* m_btnDeleteCal = nullptr;
+    QPushButton* m_btnSavePoints = nullptr;
+    CSizeList m_sizes;
+    CCalCurve m_calCurve;
+    bool m_flashOn = false;
+    bool m_busy = false;
+    int m_timerId = 0;
+    bool m_sizesChanged = false;
+    bool m_calsChanged = false;
+    CSensor* m_currentSensor = nullptr;
+    CQtScanSink m_scanSink;
+};
