@@ -10,13 +10,14 @@ namespace {
 
 constexpr int kAddressesPerPort = 32;
 
-std::vector<std::unique_ptr<ScanThreadParam>> StartThreads(const std::vector<uint8_t>& ports,
-                                                           CScanQueueSink& queue) {
+std::vector<std::unique_ptr<ScanThreadParam>>
+StartThreads(const std::vector<uint8_t>& ports, CScanQueueSink& queue, const CStopSignal* stop) {
     std::vector<std::unique_ptr<ScanThreadParam>> params;
     for (uint8_t port : ports) {
         auto param = std::make_unique<ScanThreadParam>();
         param->nPort = port;
         param->pView = &queue;
+        param->stop = stop;
         StartScanThread(*param, [&queue](unsigned ended) { queue.ThreadEnded(int(ended)); });
         params.push_back(std::move(param));
     }
@@ -59,13 +60,14 @@ std::vector<uint8_t> AllComPorts() {
     return ports;
 }
 
-std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports, IProgressIndicator* progress) {
+std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports, IProgressIndicator* progress,
+                             const CStopSignal* stop) {
     if (progress) {
         progress->SetRange(0, 0);
         progress->SetPos(0);
     }
     CScanQueueSink queue;
-    auto params = StartThreads(ports, queue);
+    auto params = StartThreads(ports, queue, stop);
     std::vector<CSensor> found = Collect(queue, params.size(), progress);
     for (auto& param : params)
         param->hThread.join();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+class CStopSignal;
 class IProgressIndicator;
 
 // The com ports a full scan covers: 1 to 32.
@@ -15,6 +16,8 @@ std::vector<uint8_t> AllComPorts();
 // arrived (per port in ascending address order; no order between ports).
 // progress, when given, runs the way the status bar does during a rescan:
 // its range grows by 32 for every port that opened and it steps once for
-// every address probed. It is driven from the calling thread only.
+// every address probed. It is driven from the calling thread only. A stop
+// request ends every thread early; what was found until then is returned.
 std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports,
-                             IProgressIndicator* progress = nullptr);
+                             IProgressIndicator* progress = nullptr,
+                             const CStopSignal* stop = nullptr);

@@ -3,6 +3,7 @@
 #include "discovery/IScanSink.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
+#include "link/CStopSignal.h"
 #include "link/IProgressIndicator.h"
 #include "model/CSensor.h"
 
@@ -19,14 +20,23 @@ bool ProbeCounter(CCounterLink& link, CSensor& sensor) {
            link.ReadCalibration(sensor);
 }
 
+bool Stopped(const CStopSignal* stop) {
+    return stop && stop->IsRequested();
+}
+
 // One address: a fresh working record, so nothing of the previous address
 // carries over; a complete record is posted as a copy of its own, which
-// the sink owns from then on.
-void ProbeAddress(CCounterLink& link, int port, int address, IScanSink& sink) {
+// the sink owns from then on. A stop that cut the exchange short leaves the
+// address unreported.
+void ProbeAddress(CCounterLink& link, int port, int address, IScanSink& sink,
+                  const CStopSignal* stop) {
     CSensor working;
     working.SetPort(port);
     working.SetAddress(address);
-    if (ProbeCounter(link, working)) {
+    const bool complete = ProbeCounter(link, working);
+    if (Stopped(stop))
+        return;
+    if (complete) {
         auto found = std::make_unique<CSensor>();
         *found = working;
         sink.SensorFound(std::move(found));
@@ -40,8 +50,10 @@ unsigned ScanThreadProc(ScanThreadParam* param) {
     const uint8_t port = param->nPort;
     IScanSink& sink = *param->pView;
 
+    const CStopSignal* stop = param->stop;
     CSerialPort serial;
-    if (!serial.Open(port))
+    serial.SetStopSignal(stop);
+    if (Stopped(stop) || !serial.Open(port))
         return port;
 
     // Reading drives no progress; a null indicator keeps the scan threads
@@ -49,8 +61,8 @@ unsigned ScanThreadProc(ScanThreadParam* param) {
     CNullProgress noProgress;
     CCounterLink link(&serial, &noProgress);
     sink.PortOpened(port);
-    for (int address = 0; address < kAddressCount; ++address)
-        ProbeAddress(link, port, address, sink);
+    for (int address = 0; address < kAddressCount && !Stopped(stop); ++address)
+        ProbeAddress(link, port, address, sink, stop);
 
     serial.Close();
     return port;

@@ -4,23 +4,28 @@
 #include <functional>
 #include <thread>
 
+class CStopSignal;
 class IScanSink;
 
-// The start record of one scan thread: the com port it probes and the sink
-// that receives what it finds. The thread reads only nPort and pView; the
-// creator owns the record and keeps it until the thread has been joined.
+// The start record of one scan thread: the com port it probes, the sink
+// that receives what it finds and, optionally, a stop signal. The thread
+// reads only nPort, pView and stop; the creator owns the record and keeps it
+// (and the signal) until the thread has been joined.
 struct ScanThreadParam {
     std::thread hThread;
     uint32_t dwThreadId = 0;
     uint8_t nPort = 0;
     IScanSink* pView = nullptr;
+    const CStopSignal* stop = nullptr;
 };
 
 // Probes the network addresses 0 to 31 of com port param->nPort, one after
 // the other, and reports through param->pView: PortOpened once the port is
 // open, SensorFound (a heap copy of the record) for every supported counter
 // whose tables could be read, and AddressDone after every address. A port
-// that does not open reports nothing. Returns the port number.
+// that does not open reports nothing. A stop request ends the thread before
+// its next address and cuts the exchange in progress; the port is closed
+// and nothing more is reported. Returns the port number.
 unsigned ScanThreadProc(ScanThreadParam* param);
 
 // Starts ScanThreadProc(&param) on a new thread and fills in hThread and

@@ -1,5 +1,6 @@
 #include "link/CSerialPort.h"
 
+#include "link/CStopSignal.h"
 #include "link/IMessageDisplay.h"
 #include "link/PortNaming.h"
 #include "link/PortOpenError.h"
@@ -27,40 +28,48 @@ using Clock = std::chrono::steady_clock;
 // Longest total read time-out honoured, so deadlines never overflow.
 constexpr uint64_t kMaxTotalMs = 5'000'000'000ULL;
 
-enum class Wait { Ready, TimedOut, Failed };
+enum class Wait { Ready, TimedOut, Failed, Stopped };
 
 timespec ToTimespec(Clock::duration d) {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
     return timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
 }
 
-// Waits until fd has data or deadline passes; signals restart the wait for
-// the time left, so a Read never ends early.
-Wait WaitReadable(int fd, Clock::time_point deadline) {
+// The descriptor of a stop signal, or -1 (which poll ignores).
+int StopFd(const CStopSignal* stop) {
+    return stop ? stop->Fd() : -1;
+}
+
+// Waits until fd has data or deadline passes (none: no limit), or the stop
+// descriptor becomes readable; signals restart the wait for the time left,
+// so a wait never ends early.
+Wait WaitFor(int fd, short events, int stopFd, const Clock::time_point* deadline) {
     for (;;) {
-        const Clock::duration left = deadline - Clock::now();
-        if (left <= Clock::duration::zero())
-            return Wait::TimedOut;
-        const timespec ts = ToTimespec(left);
-        pollfd p{fd, POLLIN, 0};
-        const int n = ::ppoll(&p, 1, &ts, nullptr);
+        timespec ts{};
+        if (deadline) {
+            const Clock::duration left = *deadline - Clock::now();
+            if (left <= Clock::duration::zero())
+                return Wait::TimedOut;
+            ts = ToTimespec(left);
+        }
+        pollfd p[2] = {{fd, events, 0}, {stopFd, POLLIN, 0}};
+        const int n = ::ppoll(p, 2, deadline ? &ts : nullptr, nullptr);
+        if (n > 0 && (p[1].revents & POLLIN))
+            return Wait::Stopped;
         if (n > 0)
-            return (p.revents & POLLNVAL) ? Wait::Failed : Wait::Ready;
+            return (p[0].revents & POLLNVAL) ? Wait::Failed : Wait::Ready;
         if (n < 0 && errno != EINTR)
             return Wait::Failed;
     }
 }
 
+Wait WaitReadable(int fd, int stopFd, Clock::time_point deadline) {
+    return WaitFor(fd, POLLIN, stopFd, &deadline);
+}
+
 // Waits without time limit until fd takes more output.
-bool WaitWritable(int fd) {
-    for (;;) {
-        pollfd p{fd, POLLOUT, 0};
-        const int n = ::poll(&p, 1, -1);
-        if (n > 0)
-            return !(p.revents & POLLNVAL);
-        if (n < 0 && errno != EINTR)
-            return false;
-    }
+Wait WaitWritable(int fd, int stopFd) {
+    return WaitFor(fd, POLLOUT, stopFd, nullptr);
 }
 
 // True when another holder (a program that does not use flock) has already
@@ -283,7 +292,8 @@ bool CSerialPort::Close() {
 }
 
 bool CSerialPort::Write(const uint8_t* bytes, size_t count) {
-    if (!IsOpen() || (count > 0 && !bytes))
+    m_stopped = m_stop && m_stop->IsRequested();
+    if (!IsOpen() || (count > 0 && !bytes) || m_stopped)
         return false;
     size_t done = 0;
     while (done < count) {
@@ -296,7 +306,11 @@ bool CSerialPort::Write(const uint8_t* bytes, size_t count) {
             continue;
         // The descriptor does not block: wait for room when the queue is full.
         const bool full = n == 0 || errno == EAGAIN || errno == EWOULDBLOCK;
-        if (!full || !WaitWritable(m_fd))
+        if (!full)
+            return false;
+        const Wait wait = WaitWritable(m_fd, StopFd(m_stop));
+        m_stopped = wait == Wait::Stopped;
+        if (wait != Wait::Ready)
             return false;
     }
     return true;
@@ -306,6 +320,7 @@ bool CSerialPort::Read(uint8_t* buffer, size_t count) {
     if (buffer && count > 0)
         std::memset(buffer, 0, count);
     m_lastReadCount = 0;
+    m_stopped = false;
     if (!IsOpen() || (count > 0 && !buffer))
         return false;
     const Clock::time_point start = Clock::now();
@@ -317,7 +332,8 @@ bool CSerialPort::Read(uint8_t* buffer, size_t count) {
     const std::chrono::milliseconds interval(m_timeouts.ReadIntervalTimeout);
     Clock::time_point deadline = totalDeadline;
     while (m_lastReadCount < count) {
-        const Wait wait = WaitReadable(m_fd, deadline);
+        const Wait wait = WaitReadable(m_fd, StopFd(m_stop), deadline);
+        m_stopped = wait == Wait::Stopped;
         if (wait != Wait::Ready)
             return wait == Wait::TimedOut;
         const ssize_t n = ::read(m_fd, buffer + m_lastReadCount, count - m_lastReadCount);

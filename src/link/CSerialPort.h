@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class CStopSignal;
+
 // Read time-outs in milliseconds, with the meaning of the classic serial
 // time-out rules: a Read of count bytes ends when count bytes arrived, when
 // count * multiplier + constant ms passed since it began, or (interval not 0)
@@ -33,6 +35,12 @@ public:
     bool SetReadIntervalTimeout(uint32_t ms);
     bool SetReadTotalTimeoutConstant(uint32_t ms);
 
+    // A stop request cuts a read or a write in progress: it returns false at
+    // once, and so does every later one. Null: nothing stops the port.
+    void SetStopSignal(const CStopSignal* stop) { m_stop = stop; }
+    // Whether the last Read or Write ended because a stop was requested.
+    bool WasStopped() const { return m_stopped; }
+
     uint8_t GetPortNumber() const { return m_portNumber; }
     const CommTimeouts& GetTimeouts() const { return m_timeouts; }
     // Bytes the last Read received (diagnostics and tests).
@@ -51,4 +59,6 @@ private:
     uint8_t m_stopBits = 0;
     CommTimeouts m_timeouts;
     size_t m_lastReadCount = 0;
+    const CStopSignal* m_stop = nullptr;
+    bool m_stopped = false;
 };

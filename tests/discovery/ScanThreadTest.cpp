@@ -2,6 +2,7 @@
 #include "discovery/IScanSink.h"
 #include "discovery/ScanRunner.h"
 #include "link/CSerialPort.h"
+#include "link/CStopSignal.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
@@ -233,3 +234,33 @@ TEST_F(ScanThreadTest, RunnerScansPortsTogetherAndReturnsEveryRecord) {
 }
 
 } // namespace
+
+// A stop during a paced scan ends the thread within the exchange in progress:
+// what it reported is the start of a normal scan, in order, and the port is
+// free again at once.
+TEST_F(ScanThreadTest, StopEndsTheScanMidwayAndReleasesThePort) {
+    m_network.AddPort(6).AddCounter(Counter(3, "KTR-100", {0.3, 0.5}, {{0.3, 100}, {0.5, 150}}));
+    m_network.SetPacing(true);
+    CStopSignal stop;
+    RecordingSink sink;
+    ScanThreadParam param;
+    param.nPort = 6;
+    param.pView = &sink;
+    param.stop = &stop;
+    StartScanThread(param);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto requested = std::chrono::steady_clock::now();
+    stop.Request();
+    param.hThread.join();
+    const auto ended = std::chrono::steady_clock::now() - requested;
+    EXPECT_LT(ended, std::chrono::milliseconds(1000));
+
+    const std::vector<std::string> events = sink.Events();
+    const std::vector<std::string> full = ExpectedEvents(6, {3});
+    ASSERT_GE(events.size(), 2u) << "the port opened and some addresses were probed";
+    ASSERT_LT(events.size(), full.size()) << "the scan was not cut short";
+    EXPECT_TRUE(std::equal(events.begin(), events.end(), full.begin()));
+    CSerialPort again;
+    EXPECT_TRUE(again.Open(6));
+    EXPECT_TRUE(m_display.Messages().empty());
+}

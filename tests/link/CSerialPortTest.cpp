@@ -1,4 +1,5 @@
 #include "link/CSerialPort.h"
+#include "link/CStopSignal.h"
 #include "link/PortOpenError.h"
 #include "res/StringTable.h"
 #include "support/FakeMessageDisplay.h"
@@ -163,6 +164,33 @@ TEST_F(SerialPortTest, ReadEndsAsSoonAsCountBytesArrived) {
               (std::vector<uint8_t>{0x85, 'T', 0x00, 0xBF}));
     EXPECT_TRUE(m_port.Read(buffer, 1));
     EXPECT_EQ(buffer[0], 0x7F) << "the byte beyond count stays queued";
+}
+
+// A stop from another thread cuts a long read at once; every later read and
+// write refuses at once, and bytes waiting on the line do not count.
+TEST_F(SerialPortTest, StopCutsAReadInProgressAndRefusesLaterTransfers) {
+    CStopSignal stop;
+    m_port.SetStopSignal(&stop);
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(5000));
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(50ms);
+        stop.Request();
+    });
+    uint8_t buffer[4];
+    const auto start = Clock::now();
+    EXPECT_FALSE(m_port.Read(buffer, 4));
+    const long long elapsed = MsSince(start);
+    stopper.join();
+    EXPECT_GE(elapsed, 50);
+    EXPECT_LT(elapsed, 2000);
+    EXPECT_TRUE(m_port.WasStopped());
+    m_peer.Send({0x85});
+    std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(m_port.Read(buffer, 1));
+    EXPECT_TRUE(m_port.WasStopped());
+    EXPECT_FALSE(m_port.Write(buffer, 1));
+    EXPECT_TRUE(m_port.WasStopped());
 }
 
 TEST_F(SerialPortTest, SettersOnAClosedPortStoreTheValueAndOpenAppliesIt) {
