@@ -214,6 +214,7 @@ bool CSerialPort::Open(uint8_t port) {
     if (IsOpen())
         Close();
     m_portNumber = port;
+    m_openFailure = PortOpenFailure::Other;
     const int fd = OpenExclusive(PortDevicePath(port));
     if (fd < 0) {
         ReportOpenError(-fd);
@@ -267,7 +268,8 @@ bool CSerialPort::ApplyTimeouts() {
 }
 
 void CSerialPort::ReportOpenError(int error) {
-    const unsigned id = PortOpenMessageId(ClassifyPortOpenError(error));
+    m_openFailure = ClassifyPortOpenError(error);
+    const unsigned id = PortOpenMessageId(m_openFailure);
     if (id == 0)
         return;
     const std::string caption =

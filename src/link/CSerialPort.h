@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/PortOpenError.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -26,6 +28,8 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
     virtual ~CSerialPort();
 
+    // Shows the warning for a port in use or not permitted before returning
+    // false; GetOpenFailure() then says why it failed.
     bool Open(uint8_t port);
     bool Close();
     bool IsOpen() const;
@@ -41,6 +45,8 @@ public:
     // Whether the last Read or Write ended because a stop was requested.
     bool WasStopped() const { return m_stopped; }
 
+    // Why the last Open failed (Other when it succeeded).
+    PortOpenFailure GetOpenFailure() const { return m_openFailure; }
     uint8_t GetPortNumber() const { return m_portNumber; }
     const CommTimeouts& GetTimeouts() const { return m_timeouts; }
     // Bytes the last Read received (diagnostics and tests).
@@ -59,6 +65,7 @@ private:
     uint8_t m_stopBits = 0;
     CommTimeouts m_timeouts;
     size_t m_lastReadCount = 0;
+    PortOpenFailure m_openFailure = PortOpenFailure::Other;
     const CStopSignal* m_stop = nullptr;
     bool m_stopped = false;
 };

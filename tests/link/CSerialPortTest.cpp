@@ -257,6 +257,7 @@ TEST_F(SerialPortTest, SecondOpenOfAnOpenPortFailsAsInUseAndLeavesTheFirstWorkin
     {
         CSerialPort second;
         EXPECT_FALSE(second.Open(3));
+        EXPECT_EQ(second.GetOpenFailure(), PortOpenFailure::InUse);
         EXPECT_FALSE(second.IsOpen());
         EXPECT_FALSE(second.Close());
     }
@@ -305,10 +306,12 @@ TEST_F(SerialPortTest, PortMarkedExclusiveByAnotherProgramIsInUse) {
     ::ioctl(foreign, TIOCNXCL);
     ::close(foreign);
     EXPECT_TRUE(m_port.Open(3));
+    EXPECT_EQ(m_port.GetOpenFailure(), PortOpenFailure::Other) << "a success clears the reason";
 }
 
 TEST_F(SerialPortTest, MissingPortFailsSilentlyAndStaysClosed) {
     EXPECT_FALSE(m_port.Open(4));
+    EXPECT_EQ(m_port.GetOpenFailure(), PortOpenFailure::NoSuchPort);
     EXPECT_FALSE(m_port.IsOpen());
     EXPECT_EQ(m_port.GetPortNumber(), 4);
     EXPECT_TRUE(m_display.Messages().empty());

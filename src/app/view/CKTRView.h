@@ -64,6 +64,16 @@ protected:
     virtual void OnDeleteCal();
     virtual void OnSavePoints();
     virtual void OnSensorFound(std::unique_ptr<CSensor> sensor);
+
+    // Rebuild the size and calibration list controls from the working copies.
+    void FillSizeList();
+    void FillCalList();
+    // Program the working sizes (calibration points) into the current
+    // sensor's counter, as "Save Sizes to counter" ("Save Points to counter")
+    // does; true only when the counter took them. Leaving a sensor with
+    // edits uses these too.
+    virtual bool SaveSizes();
+    virtual bool SavePoints();
     virtual void OnScanPortOpened(int port);
     virtual void OnScanAddressDone(int port, int address);
 

@@ -1,8 +1,20 @@
 // Saving the view's working copies to the counter.
 #include "app/view/CKTRView.h"
 
-// Not built yet.
-void CKTRView::OnSaveSizes() {}
+void CKTRView::OnSaveSizes() {
+    SaveSizes();
+}
 
-// Not built yet.
-void CKTRView::OnSavePoints() {}
+void CKTRView::OnSavePoints() {
+    SavePoints();
+}
+
+// Not built yet: programming the counter.
+bool CKTRView::SaveSizes() {
+    return false;
+}
+
+// Not built yet: programming the counter.
+bool CKTRView::SavePoints() {
+    return false;
+}
