@@ -127,6 +127,9 @@ private:
     // Sort the rows of a list with its callback.
     void SortSizeList();
     void SortCalList();
+    // Taken: the counter took the table. Told: it did not, and the user has
+    // been told why (port box, validation message). NotTaken: it did not,
+    // and nothing has told the user yet.
     enum class SaveOutcome { Taken, Told, NotTaken };
     // The part that both saves share: Programming layout, the port, the
     // validation, the transfer, the warning when the counter did not take
