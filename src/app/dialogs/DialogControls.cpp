@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <limits>
 
 namespace {
 
@@ -49,6 +50,8 @@ void PlaceDialogEdit(QDialog& dialog, QLineEdit& edit, const char* name, int id,
     edit.setObjectName(name);
     edit.setProperty(kCtrlIdProperty, id);
     edit.setFrame(true);
+    // Nothing that reaches the edit is cut, however long.
+    edit.setMaxLength(std::numeric_limits<int>::max());
     edit.setGeometry(Pixels(dialog, dlu));
     if (label)
         label->setBuddy(&edit);

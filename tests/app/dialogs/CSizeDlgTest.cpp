@@ -70,6 +70,9 @@ TEST_F(SizeDlgTest, TypingStopsAtThreeCharactersButPastingIsTakenWhole) {
     QTest::keyClicks(Edit(), "5");
     EXPECT_EQ(Edit()->text(), "0.125");
 
+    // However long: the exponent at the end still counts.
+    Edit()->setText(QString(40000, '0') + "1e5");
+    EXPECT_EQ(Edit()->text().size(), 40003);
     Edit()->clear();
     QApplication::clipboard()->setText("12.75");
     QTest::keyClick(Edit(), Qt::Key_V, Qt::ControlModifier);
