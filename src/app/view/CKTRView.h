@@ -127,6 +127,10 @@ private:
     // Sort the rows of a list with its callback.
     void SortSizeList();
     void SortCalList();
+    // Run the size (point) dialog preset with a value; true, with the new
+    // value, when the user confirmed one that no other size (point) shares.
+    bool AskNewSize(double preset, double& size);
+    bool AskNewPoint(const CCalPoint& preset, CCalCurve::POSITION skip, CCalPoint& point);
     // Taken: the counter took the table. Told: it did not, and the user has
     // been told why (port box, validation message). NotTaken: it did not,
     // and nothing has told the user yet.

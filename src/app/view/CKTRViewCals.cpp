@@ -71,15 +71,9 @@ void CKTRView::FillCalList() {
 void CKTRView::OnAddCal() {
     if (!m_currentSensor)
         return;
-    CCalDlg dialog(this);
-    dialog.SetPoint(CCalPoint(0.0, 0.0));
-    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+    CCalPoint point;
+    if (!AskNewPoint(CCalPoint(0.0, 0.0), nullptr, point))
         return;
-    const CCalPoint point = dialog.GetPoint();
-    if (CalPointExists(point, nullptr)) {
-        ShowAppMessage(IDS_CAL_POINT_EXISTS, MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
     const auto pos = m_calCurve.AddTail(point);
     InsertRow(*m_calListCtrl, m_calListCtrl->topLevelItemCount(),
               {FormatCalValue(point.m_size), FormatCalValue(point.m_voltage)}, PointRowData(pos));
@@ -87,24 +81,29 @@ void CKTRView::OnAddCal() {
     m_calsChanged = true;
 }
 
-// The edited point itself is left out of the duplicate test, so confirming
+// The edited point (skip) is left out of the duplicate test, so confirming
 // it unchanged rewrites the same values and counts as a change.
+bool CKTRView::AskNewPoint(const CCalPoint& preset, CCalCurve::POSITION skip, CCalPoint& point) {
+    CCalDlg dialog(this);
+    dialog.SetPoint(preset);
+    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+        return false;
+    if (CalPointExists(dialog.GetPoint(), skip)) {
+        ShowAppMessage(IDS_CAL_POINT_EXISTS, MsgButtons::Ok, MsgIcon::Information);
+        return false;
+    }
+    point = dialog.GetPoint();
+    return true;
+}
+
 void CKTRView::OnEditCal() {
-    if (!m_currentSensor)
-        return;
-    QTreeWidgetItem* row = FirstSelectedRow(*m_calListCtrl);
-    if (!row || !RowData(*row))
+    QTreeWidgetItem* row = m_currentSensor ? SelectedRow(*m_calListCtrl) : nullptr;
+    if (!row)
         return;
     const auto pos = PointPosition(RowData(*row));
-    CCalDlg dialog(this);
-    dialog.SetPoint(m_calCurve.GetAt(pos));
-    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+    CCalPoint point;
+    if (!AskNewPoint(m_calCurve.GetAt(pos), pos, point))
         return;
-    const CCalPoint point = dialog.GetPoint();
-    if (CalPointExists(point, pos)) {
-        ShowAppMessage(IDS_CAL_POINT_EXISTS, MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
     m_calCurve.GetAt(pos) = point;
     row->setText(0, FormatCalValue(point.m_size));
     row->setText(1, FormatCalValue(point.m_voltage));
@@ -113,10 +112,8 @@ void CKTRView::OnEditCal() {
 }
 
 void CKTRView::OnDeleteCal() {
-    if (!m_currentSensor)
-        return;
-    QTreeWidgetItem* row = FirstSelectedRow(*m_calListCtrl);
-    if (!row || !RowData(*row))
+    QTreeWidgetItem* row = m_currentSensor ? SelectedRow(*m_calListCtrl) : nullptr;
+    if (!row)
         return;
     m_calCurve.RemoveAt(PointPosition(RowData(*row)));
     delete row;

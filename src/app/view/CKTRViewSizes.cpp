@@ -70,15 +70,9 @@ void CKTRView::OnAddSize() {
         ShowAppMessage(IDS_TOO_MANY_SIZES, MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    CSizeDlg dialog(this);
-    dialog.SetSize(0.0);
-    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+    double size = 0.0;
+    if (!AskNewSize(0.0, size))
         return;
-    const double size = dialog.GetSize();
-    if (SizeExists(size)) {
-        ShowAppMessage(IDS_SIZE_EXISTS, MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
     const auto pos = m_sizes.AddTail(size);
     InsertRow(*m_sizeListCtrl, m_sizeListCtrl->topLevelItemCount(), {FormatSize(size)},
               SizeRowData(pos));
@@ -86,24 +80,29 @@ void CKTRView::OnAddSize() {
     m_sizesChanged = true;
 }
 
-// Confirming a size unchanged finds it in the list, so it is refused as a
-// size that already exists and nothing changes.
+// Every working size counts, so confirming a size unchanged in Edit finds
+// the size itself and is refused.
+bool CKTRView::AskNewSize(double preset, double& size) {
+    CSizeDlg dialog(this);
+    dialog.SetSize(preset);
+    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+        return false;
+    if (SizeExists(dialog.GetSize())) {
+        ShowAppMessage(IDS_SIZE_EXISTS, MsgButtons::Ok, MsgIcon::Information);
+        return false;
+    }
+    size = dialog.GetSize();
+    return true;
+}
+
 void CKTRView::OnEditSize() {
-    if (!m_currentSensor)
-        return;
-    QTreeWidgetItem* row = FirstSelectedRow(*m_sizeListCtrl);
-    if (!row || !RowData(*row))
+    QTreeWidgetItem* row = m_currentSensor ? SelectedRow(*m_sizeListCtrl) : nullptr;
+    if (!row)
         return;
     const auto pos = SizePosition(RowData(*row));
-    CSizeDlg dialog(this);
-    dialog.SetSize(m_sizes.GetAt(pos));
-    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+    double size = 0.0;
+    if (!AskNewSize(m_sizes.GetAt(pos), size))
         return;
-    const double size = dialog.GetSize();
-    if (SizeExists(size)) {
-        ShowAppMessage(IDS_SIZE_EXISTS, MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
     m_sizes.GetAt(pos) = size;
     row->setText(0, FormatSize(size));
     SortSizeList();
@@ -111,10 +110,8 @@ void CKTRView::OnEditSize() {
 }
 
 void CKTRView::OnDeleteSize() {
-    if (!m_currentSensor)
-        return;
-    QTreeWidgetItem* row = FirstSelectedRow(*m_sizeListCtrl);
-    if (!row || !RowData(*row))
+    QTreeWidgetItem* row = m_currentSensor ? SelectedRow(*m_sizeListCtrl) : nullptr;
+    if (!row)
         return;
     m_sizes.RemoveAt(SizePosition(RowData(*row)));
     delete row;

@@ -21,10 +21,12 @@ quintptr RowData(const QTreeWidgetItem& row) {
     return row.data(0, kDataRole).value<quintptr>();
 }
 
-QTreeWidgetItem* FirstSelectedRow(const QTreeWidget& list) {
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        if (list.topLevelItem(i)->isSelected())
-            return list.topLevelItem(i);
+QTreeWidgetItem* SelectedRow(const QTreeWidget& list) {
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list.topLevelItem(i);
+        if (row->isSelected())
+            return RowData(*row) ? row : nullptr;
+    }
     return nullptr;
 }
 

@@ -15,8 +15,9 @@ class QTreeWidgetItem;
 QTreeWidgetItem* InsertRow(QTreeWidget& list, int index, const QStringList& texts, quintptr data);
 quintptr RowData(const QTreeWidgetItem& row);
 
-// The first selected row in list order, or null.
-QTreeWidgetItem* FirstSelectedRow(const QTreeWidget& list);
+// The first selected row in list order; null when no row is selected or
+// that row holds no item data.
+QTreeWidgetItem* SelectedRow(const QTreeWidget& list);
 
 // Orders the rows by compare(data of a, data of b, parameter): negative when
 // a goes first. Rows that compare equal keep their order. The selected and
