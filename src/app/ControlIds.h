@@ -4,6 +4,8 @@
 // window carries its id in the dynamic property "ctrlId", so code and tests
 // find a control by id.
 enum ControlId : int {
+    IDOK = 1,
+    IDCANCEL = 2,
     IDD_ABOUTBOX = 100,
     IDC_SENSOR_TREE = 101,
     IDC_SIZE_LIST = 102,
@@ -21,6 +23,12 @@ enum ControlId : int {
     IDC_PROGRESS = 114,
     IDI_LED_ON = 130,
     IDI_LED_OFF = 131,
+    // The Add/Edit dialogs of sizes and calibration points, and their edits.
+    IDD_SIZE_DLG = 130,
+    IDD_CAL_DLG = 131,
+    IDC_SIZE_EDIT = 1000,
+    IDC_CAL_SIZE_EDIT = 1001,
+    IDC_CAL_VOLTAGE_EDIT = 1002,
     IDC_STATIC = 65535,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,

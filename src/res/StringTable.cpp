@@ -50,6 +50,9 @@ const std::map<unsigned, const char*>& Table() {
         {IDS_CAL_VOLTAGES_NOT_ASCENDING, "Voltages must be in ascending order, and no duplicates are allowed"},
         // Our own text: sizes of 1000 and above would lose digits in the counter's field.
         {IDS_SIZE_TOO_LARGE, "Sizes must be below 1000 (the counter's size field has three characters)"},
+        // Our own texts: the counter did not take a save (no echo, port gone).
+        {IDS_SIZES_NOT_TAKEN, "The counter did not take the sizes.\nCheck that it is switched on and connected, then save again.\nYour changes are kept."},
+        {IDS_CALS_NOT_TAKEN, "The counter did not take the calibration points.\nCheck that it is switched on and connected, then save again.\nYour changes are kept."},
         {IDS_FAILED_EMPTY_DOC, "Failed to create empty document."},
         {IDS_ENTER_NUMBER, "Please enter a number."},
         {IDS_ENTER_NUMBER_BETWEEN, "Please enter a number between %1 and %2."},

@@ -47,6 +47,9 @@ enum StringId : unsigned {
     IDS_CAL_VOLTAGES_NOT_ASCENDING = 61238,
     // Our own text: a size the counter's 3-character field cannot hold.
     IDS_SIZE_TOO_LARGE = 61239,
+    // Our own texts: a save whose table did not reach the counter.
+    IDS_SIZES_NOT_TAKEN = 61244,
+    IDS_CALS_NOT_TAKEN = 61245,
     IDS_FAILED_EMPTY_DOC = 61700,
     IDS_ENTER_NUMBER = 61713,
     IDS_ENTER_NUMBER_BETWEEN = 61715,

@@ -6,8 +6,10 @@
 
 #include <QRect>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
+class CCounterLink;
 class CKTRDoc;
 class CSensor;
 class CSensorTree;
@@ -48,6 +50,19 @@ public:
     QRect GetSizePanel() const { return m_rcSizePanel; }
     QRect GetCalPanel() const { return m_rcCalPanel; }
 
+    // --- Size and calibration editing ---
+    // Makes sensor the current one (null: none) and loads its sizes and
+    // calibration points into the working copies and both lists, with both
+    // changed flags clear: what selecting a sensor does to the editing state.
+    void LoadSensor(CSensor* sensor);
+    CSensor* GetCurrentSensor() const { return m_currentSensor; }
+    const CSizeList& GetWorkingSizes() const { return m_sizes; }
+    const CCalCurve& GetWorkingCalCurve() const { return m_calCurve; }
+    bool AreSizesChanged() const { return m_sizesChanged; }
+    bool AreCalsChanged() const { return m_calsChanged; }
+    // True while a save programs the counter; the flash timer then rests.
+    bool IsBusy() const { return m_busy; }
+
 protected:
     // Handlers, in the order of the view's routing.
     virtual void OnTimer(int timerId);
@@ -77,6 +92,23 @@ protected:
     virtual void OnScanPortOpened(int port);
     virtual void OnScanAddressDone(int port, int address);
 
+    // --- Size and calibration editing ---
+    // The row text of a size: the counter's 3-character field (1.234 shows
+    // as 1.2), so the list shows what the counter will hold.
+    static QString FormatSize(double size);
+    // Whether some working size equals size exactly.
+    bool SizeExists(double size) const;
+    // The row text of a calibration size or voltage: 3 decimals at most,
+    // without trailing zeros or point.
+    static QString FormatCalValue(double value);
+    // Whether another working point (skip left out; null: none) has the
+    // point's size or its voltage.
+    bool CalPointExists(const CCalPoint& point, CCalCurve::POSITION skip) const;
+    // Sort callbacks of the two lists: rows hold positions in the working
+    // copies, view is the CKTRView; a row without a position sorts as 999.99.
+    static int CompareSizeItems(quintptr data1, quintptr data2, quintptr view);
+    static int CompareCalItems(quintptr data1, quintptr data2, quintptr view);
+
     void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -90,6 +122,26 @@ private:
     void PlaceControls();
     void PlacePanelControls(const QRect& panel, QWidget* text, QWidget* list,
                             QPushButton* const (&row)[3], QPushButton* bottom);
+
+    // --- Size and calibration editing, saving ---
+    // Sort the rows of a list with its callback.
+    void SortSizeList();
+    void SortCalList();
+    // Run the size (point) dialog preset with a value; true, with the new
+    // value, when the user confirmed one that no other size (point) shares.
+    bool AskNewSize(double preset, double& size);
+    bool AskNewPoint(const CCalPoint& preset, CCalCurve::POSITION skip, CCalPoint& point);
+    // Taken: the counter took the table. Told: it did not, and the user has
+    // been told why (port box, validation message). NotTaken: it did not,
+    // and nothing has told the user yet.
+    enum class SaveOutcome { Taken, Told, NotTaken };
+    // The part that both saves share: Programming layout, the port, the
+    // validation, the transfer, the warning when the counter did not take
+    // the table, back to the Flashing layout; m_busy set throughout.
+    bool RunSave(const std::function<bool()>& validate,
+                 const std::function<bool(CCounterLink&)>& program, unsigned notTakenId);
+    SaveOutcome Transfer(const std::function<bool()>& validate,
+                         const std::function<bool(CCounterLink&)>& program);
 
     CKTRDoc& m_document;
     QRect m_rcTreePanel;

@@ -1,25 +1,120 @@
-// The view's size list: adding, editing and deleting channel sizes.
+// The view's size list: adding, editing and deleting channel sizes. The rows
+// are always in ascending order of size, while the working copy keeps the
+// order in which sizes were loaded and added; each row holds the position of
+// its size in the working copy.
 #include "app/view/CKTRView.h"
 
+#include "app/dialogs/CSizeDlg.h"
+#include "app/dialogs/IDialogRunner.h"
+#include "app/widgets/ListRows.h"
+#include "link/IMessageDisplay.h"
 #include "link/Numbers.h"
+#include "res/StringTable.h"
 
 #include <QTreeWidget>
 
-// One row per working size, as its 3-character field (not sorted yet).
-void CKTRView::FillSizeList() {
-    m_sizeListCtrl->clear();
-    for (auto pos = m_sizes.GetHeadPosition(); pos;) {
-        const double size = m_sizes.GetNext(pos);
-        m_sizeListCtrl->addTopLevelItem(
-            new QTreeWidgetItem(QStringList{QString::fromStdString(FormatSizeField(size))}));
-    }
+namespace {
+
+constexpr int kMaxSizes = 32;
+// The sort key of a row that holds no position.
+constexpr double kNoRowKey = 999.99;
+
+CSizeList::POSITION SizePosition(quintptr data) {
+    return reinterpret_cast<CSizeList::POSITION>(data);
 }
 
-// Not built yet.
-void CKTRView::OnAddSize() {}
+quintptr SizeRowData(CSizeList::POSITION pos) {
+    return reinterpret_cast<quintptr>(pos);
+}
 
-// Not built yet.
-void CKTRView::OnEditSize() {}
+} // namespace
 
-// Not built yet.
-void CKTRView::OnDeleteSize() {}
+QString CKTRView::FormatSize(double size) {
+    return QString::fromStdString(FormatSizeField(size));
+}
+
+bool CKTRView::SizeExists(double size) const {
+    for (auto pos = m_sizes.GetHeadPosition(); pos;)
+        if (m_sizes.GetNext(pos) == size)
+            return true;
+    return false;
+}
+
+int CKTRView::CompareSizeItems(quintptr data1, quintptr data2, quintptr view) {
+    const CSizeList& sizes = reinterpret_cast<const CKTRView*>(view)->m_sizes;
+    const double a = data1 ? sizes.GetAt(SizePosition(data1)) : kNoRowKey;
+    const double b = data2 ? sizes.GetAt(SizePosition(data2)) : kNoRowKey;
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+void CKTRView::SortSizeList() {
+    SortRows(*m_sizeListCtrl, &CompareSizeItems, reinterpret_cast<quintptr>(this));
+}
+
+void CKTRView::FillSizeList() {
+    m_sizeListCtrl->clear();
+    if (!m_currentSensor)
+        return;
+    int row = 0;
+    for (auto pos = m_sizes.GetHeadPosition(); pos;) {
+        const auto here = pos;
+        InsertRow(*m_sizeListCtrl, row++, {FormatSize(m_sizes.GetNext(pos))}, SizeRowData(here));
+    }
+    SortSizeList();
+}
+
+void CKTRView::OnAddSize() {
+    if (!m_currentSensor)
+        return;
+    if (m_sizes.GetCount() >= kMaxSizes) {
+        ShowAppMessage(IDS_TOO_MANY_SIZES, MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    double size = 0.0;
+    if (!AskNewSize(0.0, size))
+        return;
+    const auto pos = m_sizes.AddTail(size);
+    InsertRow(*m_sizeListCtrl, m_sizeListCtrl->topLevelItemCount(), {FormatSize(size)},
+              SizeRowData(pos));
+    SortSizeList();
+    m_sizesChanged = true;
+}
+
+// Every working size counts, so confirming a size unchanged in Edit finds
+// the size itself and is refused.
+bool CKTRView::AskNewSize(double preset, double& size) {
+    CSizeDlg dialog(this);
+    dialog.SetSize(preset);
+    if (DialogRunner().Run(dialog) != QDialog::Accepted)
+        return false;
+    if (SizeExists(dialog.GetSize())) {
+        ShowAppMessage(IDS_SIZE_EXISTS, MsgButtons::Ok, MsgIcon::Information);
+        return false;
+    }
+    size = dialog.GetSize();
+    return true;
+}
+
+void CKTRView::OnEditSize() {
+    QTreeWidgetItem* row = m_currentSensor ? SelectedRow(*m_sizeListCtrl) : nullptr;
+    if (!row)
+        return;
+    const auto pos = SizePosition(RowData(*row));
+    double size = 0.0;
+    if (!AskNewSize(m_sizes.GetAt(pos), size))
+        return;
+    m_sizes.GetAt(pos) = size;
+    row->setText(0, FormatSize(size));
+    SortSizeList();
+    m_sizesChanged = true;
+}
+
+void CKTRView::OnDeleteSize() {
+    QTreeWidgetItem* row = m_currentSensor ? SelectedRow(*m_sizeListCtrl) : nullptr;
+    if (!row)
+        return;
+    m_sizes.RemoveAt(SizePosition(RowData(*row)));
+    delete row;
+    SortSizeList();
+    m_sizesChanged = true;
+}
