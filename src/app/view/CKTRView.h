@@ -9,6 +9,7 @@
 #include <memory>
 
 class CKTRDoc;
+class CScanController;
 class CSensor;
 class CSensorTree;
 class CStatusProgressBar;
@@ -34,9 +35,9 @@ public:
 
     CKTRDoc& GetDocument() { return m_document; }
     // The sink through which scan threads report to this view.
-    CQtScanSink& GetScanSink() { return m_scanSink; }
+    CQtScanSink& GetScanSink();
     // The main frame's status bar, or null when the view is not in one.
-    CStatusProgressBar* GetStatusBar() const;
+    virtual CStatusProgressBar* GetStatusBar() const;
 
     // Called once the view, frame and document are connected: posts the
     // Rescan command, so the first scan starts when the event loop runs.
@@ -47,6 +48,16 @@ public:
     QRect GetTreePanel() const { return m_rcTreePanel; }
     QRect GetSizePanel() const { return m_rcSizePanel; }
     QRect GetCalPanel() const { return m_rcCalPanel; }
+
+    // --- Selection and scan state (sensor tree, flash timer, rescan) ---
+    // The selected sensor's record in the document, or null.
+    CSensor* GetCurrentSensor() const { return m_currentSensor; }
+    const CSizeList& GetWorkingSizes() const { return m_sizes; }
+    const CCalCurve& GetWorkingCalCurve() const { return m_calCurve; }
+    bool GetSizesChanged() const { return m_sizesChanged; }
+    bool GetCalsChanged() const { return m_calsChanged; }
+    bool IsFlashTimerRunning() const { return m_timerId != 0; }
+    bool IsScanning() const;
 
 protected:
     // Handlers, in the order of the view's routing.
@@ -77,6 +88,27 @@ protected:
     virtual void OnScanPortOpened(int port);
     virtual void OnScanAddressDone(int port, int address);
 
+    // --- Sensor tree, selection and flash timer; rescan ---
+    // Rebuilds the tree from the document's sensors: port items in the
+    // order of each port's first sensor, only the first one expanded.
+    void FillTree();
+    QTreeWidgetItem* FindPortItem(int port) const;
+    QTreeWidgetItem* InsertPortItem(int port);
+    QTreeWidgetItem* InsertSensorItem(QTreeWidgetItem* portItem, CSensor& sensor);
+    // Asks about the current sensor's edited sizes, then its edited
+    // calibration, and programs what the user wants programmed. False when
+    // the sensor must stay selected with its edits: Cancel, or a save the
+    // user asked for that failed.
+    bool AskToLeaveSensor();
+    // For views of tests that stand in for the editing handlers.
+    CSizeList& WorkingSizes() { return m_sizes; }
+    CCalCurve& WorkingCalCurve() { return m_calCurve; }
+    void SetChanged(bool sizes, bool cals) {
+        m_sizesChanged = sizes;
+        m_calsChanged = cals;
+    }
+    void SetBusy(bool busy) { m_busy = busy; }
+
     void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -90,6 +122,12 @@ private:
     void PlaceControls();
     void PlacePanelControls(const QRect& panel, QWidget* text, QWidget* list,
                             QPushButton* const (&row)[3], QPushButton* bottom);
+
+    // --- Sensor tree, selection and flash timer; rescan ---
+    bool SaveOnRequest(unsigned question, const char* notice, bool (CKTRView::*save)());
+    bool SendFlash(CSensor& sensor, bool on);
+    void StopFlashTimer();
+    void ClearScanResults();
 
     CKTRDoc& m_document;
     QRect m_rcTreePanel;
@@ -118,5 +156,10 @@ private:
     bool m_sizesChanged = false;
     bool m_calsChanged = false;
     CSensor* m_currentSensor = nullptr;
-    CQtScanSink m_scanSink;
+
+    // --- Sensor tree, selection and flash timer; rescan ---
+    // Set while a flash tick runs, a port-in-use box included.
+    bool m_flashTicking = false;
+    // Owns the scan threads and their sink; ends before anything else.
+    std::unique_ptr<CScanController> m_scan;
 };
