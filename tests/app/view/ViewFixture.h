@@ -5,8 +5,10 @@
 #include "sim/CSimNetwork.h"
 #include "support/FakeMessageDisplay.h"
 
+#include <QString>
 #include <QWidget>
 #include <deque>
+#include <ostream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +16,11 @@
 
 class CSensorTree;
 class CStatusProgressBar;
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnv {
