@@ -67,9 +67,12 @@ def main():
     if app is None:
         print("accessibility: ktrsetup is not on the accessibility bus", file=sys.stderr)
         return 1
-    deadline = time.time() + args.timeout
+    appeared = time.time()
+    deadline = appeared + args.timeout
     while not sensor_items(app, "Sensor:") and time.time() < deadline:
-        time.sleep(0.3)
+        time.sleep(0.1)
+    print("(sensors in the tree %.1f s after the program appeared on the bus)" %
+          (time.time() - appeared))
     print_tree(app)
     if not args.select:
         return 0
