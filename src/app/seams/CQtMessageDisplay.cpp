@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QThread>
-#include <algorithm>
 
 namespace {
 

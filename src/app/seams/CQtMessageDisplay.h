@@ -48,7 +48,6 @@ private:
 
     MsgAnswer ShowForWorker(const std::string& text, const std::string& caption, MsgButtons buttons,
                             MsgIcon icon);
-    void ShowRequest(const std::shared_ptr<Request>& request);
     MsgAnswer ShowHere(const std::string& text, const std::string& caption, MsgButtons buttons,
                        MsgIcon icon, std::shared_ptr<Request> request = {});
     void AnswerWaitingWorkers();

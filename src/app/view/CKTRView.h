@@ -50,12 +50,11 @@ public:
     QRect GetCalPanel() const { return m_rcCalPanel; }
 
     // --- Selection and scan state (sensor tree, flash timer, rescan) ---
-    // The selected sensor's record in the document, or null.
     CSensor* GetCurrentSensor() const { return m_currentSensor; }
     const CSizeList& GetWorkingSizes() const { return m_sizes; }
     const CCalCurve& GetWorkingCalCurve() const { return m_calCurve; }
-    bool GetSizesChanged() const { return m_sizesChanged; }
-    bool GetCalsChanged() const { return m_calsChanged; }
+    bool AreSizesChanged() const { return m_sizesChanged; }
+    bool AreCalsChanged() const { return m_calsChanged; }
     bool IsFlashTimerRunning() const { return m_timerId != 0; }
     bool IsScanning() const;
 

@@ -92,14 +92,14 @@ TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
     EXPECT_EQ(w.display.Ids(), std::vector<unsigned>({IDS_SIZES_CHANGED, IDS_CALS_CHANGED}));
     EXPECT_EQ(w.doc.GetSensors().size(), 1u);
     EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), 4);
-    EXPECT_TRUE(w.view->GetSizesChanged());
+    EXPECT_TRUE(w.view->AreSizesChanged());
     EXPECT_NE(w.view->Tree().SelectedItem(), nullptr);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeFlashing);
 
     w.display.Script({MsgAnswer::No, MsgAnswer::No});
     w.view->OnRescan();
     EXPECT_EQ(w.doc.GetSensors().size(), 3u);
-    EXPECT_FALSE(w.view->GetSizesChanged());
+    EXPECT_FALSE(w.view->AreSizesChanged());
 }
 
 TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {

@@ -77,36 +77,41 @@ TEST_F(TreeTest, SelectingASensorLoadsItAndAPortItemEndsTheSelection) {
     EXPECT_EQ(List("IDC_SIZE_LIST")->topLevelItemCount(), 0);
     EXPECT_EQ(List("IDC_CAL_LIST")->topLevelItemCount(), 0);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeReady);
-    EXPECT_FALSE(w.view->GetSizesChanged() || w.view->GetCalsChanged());
+    EXPECT_FALSE(w.view->AreSizesChanged() || w.view->AreCalsChanged());
 }
 
 // Leaving a sensor whose sizes and calibration were both edited.
 struct LeaveCase {
     const char* name;
+    bool edited;
     std::vector<MsgAnswer> answers;
     std::deque<bool> sizeSaves, pointSaves;
     std::vector<std::string> shown; // "S", "C": the two questions
     bool leaves;
 };
 
-TEST_F(TreeTest, LeavingEditedTablesAsksSizesThenCalibration) {
+TEST_F(TreeTest, LeavingEditedTablesAsksAboutSizesThenCalibration) {
     const LeaveCase cases[] = {
-        {"No, No", {MsgAnswer::No, MsgAnswer::No}, {}, {}, {"S", "C"}, true},
-        {"Cancel, No", {MsgAnswer::Cancel, MsgAnswer::No}, {}, {}, {"S", "C"}, false},
-        {"No, Cancel", {MsgAnswer::No, MsgAnswer::Cancel}, {}, {}, {"S", "C"}, false},
+        {"no edits", false, {}, {}, {}, {}, true},
+        {"No, No", true, {MsgAnswer::No, MsgAnswer::No}, {}, {}, {"S", "C"}, true},
+        {"Cancel, No", true, {MsgAnswer::Cancel, MsgAnswer::No}, {}, {}, {"S", "C"}, false},
+        {"No, Cancel", true, {MsgAnswer::No, MsgAnswer::Cancel}, {}, {}, {"S", "C"}, false},
         {"Yes saved, Yes saved",
+         true,
          {MsgAnswer::Yes, MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
          {true},
          {true},
          {"S", "Saving Sizes", "C", "Saving Cals"},
          true},
         {"Yes failed, No",
+         true,
          {MsgAnswer::Yes, MsgAnswer::Ok, MsgAnswer::No},
          {false},
          {},
          {"S", "Saving Sizes", "C"},
          false},
         {"No, Yes failed",
+         true,
          {MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Ok},
          {},
          {false},
@@ -120,7 +125,8 @@ TEST_F(TreeTest, LeavingEditedTablesAsksSizesThenCalibration) {
         w.display.Script({MsgAnswer::No, MsgAnswer::No}); // drops the last case's edits
         Select("Comport 1");
         Select(kSensor2);
-        w.view->Edit();
+        if (c.edited)
+            w.view->Edit();
         w.display.Clear();
         w.display.Script(c.answers);
         w.view->sizeSaves = c.sizeSaves;
@@ -133,17 +139,10 @@ TEST_F(TreeTest, LeavingEditedTablesAsksSizesThenCalibration) {
         EXPECT_EQ(w.view->Tree().SelectedItem()->text(0), c.leaves ? kSensor14 : kSensor2);
         // Kept: the edits and the flash timer; the record is never touched.
         EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), c.leaves ? 3 : 4);
-        EXPECT_EQ(w.view->GetCalsChanged(), !c.leaves);
+        EXPECT_EQ(w.view->AreCalsChanged(), !c.leaves);
         EXPECT_TRUE(w.view->IsFlashTimerRunning());
         EXPECT_EQ(w.doc.GetSensors().back().GetSizes().GetCount(), 3);
     }
-}
-
-TEST_F(TreeTest, WithoutEditsNothingIsAsked) {
-    Select(kSensor2);
-    Select(kSensor14);
-    EXPECT_TRUE(w.display.Messages().empty());
-    EXPECT_EQ(w.view->Tree().SelectedItem()->text(0), kSensor14);
 }
 
 // The bytes a flash tick sends to the counter at address 2: address byte,
@@ -178,8 +177,9 @@ TEST_F(FlashTest, TicksSwitchTheFlashOnAndOffEveryHalfSecond) {
 
 TEST_F(FlashTest, NothingIsSentWhileASaveIsBusyOrForAnotherTimer) {
     Select(kSensor2);
+    w.view->OnTimer(w.view->startTimer(60000)); // not the flash timer
+    EXPECT_EQ(Sent(), 0u);
     w.view->SetBusy(true);
-    w.view->OnTimer(0);
     QTest::qWait(1200);
     EXPECT_EQ(Sent(), 0u);
     EXPECT_FALSE(w.bar->IsIndicatorLit());

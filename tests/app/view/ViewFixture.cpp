@@ -86,7 +86,7 @@ bool TestView::SaveSizes() {
     ++sizeSaveCalls;
     bool saved = NextResult(sizeSaves);
     if (saved)
-        SetChanged(false, GetCalsChanged());
+        SetChanged(false, AreCalsChanged());
     return saved;
 }
 
@@ -94,7 +94,7 @@ bool TestView::SavePoints() {
     ++pointSaveCalls;
     bool saved = NextResult(pointSaves);
     if (saved)
-        SetChanged(GetSizesChanged(), false);
+        SetChanged(AreSizesChanged(), false);
     return saved;
 }
 

@@ -8,9 +8,9 @@
 #include <QString>
 #include <QWidget>
 #include <deque>
-#include <ostream>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
