@@ -4,6 +4,7 @@
 #include "app/ControlIds.h"
 #include "app/seams/CScanEvent.h"
 #include "app/view/CCommandEvent.h"
+#include "app/view/CScanController.h"
 #include "app/widgets/CSensorTree.h"
 #include "res/StringTable.h"
 
@@ -40,7 +41,7 @@ struct CommandRoute {
 } // namespace
 
 CKTRView::CKTRView(CKTRDoc& document, QWidget* parent)
-    : QWidget(parent), m_document(document), m_scanSink(this) {
+    : QWidget(parent), m_document(document), m_scan(std::make_unique<CScanController>(this)) {
     setObjectName("view");
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -49,8 +50,18 @@ CKTRView::CKTRView(CKTRDoc& document, QWidget* parent)
     CreateControls();
 }
 
+// The scan ends first: its threads are stopped and joined while the view,
+// the document and the message display still exist.
 CKTRView::~CKTRView() {
-    m_scanSink.Detach();
+    m_scan.reset();
+}
+
+CQtScanSink& CKTRView::GetScanSink() {
+    return m_scan->Sink();
+}
+
+bool CKTRView::IsScanning() const {
+    return m_scan->IsRunning();
 }
 
 CStatusProgressBar* CKTRView::GetStatusBar() const {
@@ -217,4 +228,5 @@ void CKTRView::customEvent(QEvent* event) {
 
 void CKTRView::timerEvent(QTimerEvent* event) {
     OnTimer(event->timerId());
+    QWidget::timerEvent(event);
 }

@@ -11,6 +11,7 @@
 
 class CCounterLink;
 class CKTRDoc;
+class CScanController;
 class CSensor;
 class CSensorTree;
 class CStatusProgressBar;
@@ -36,9 +37,9 @@ public:
 
     CKTRDoc& GetDocument() { return m_document; }
     // The sink through which scan threads report to this view.
-    CQtScanSink& GetScanSink() { return m_scanSink; }
+    CQtScanSink& GetScanSink();
     // The main frame's status bar, or null when the view is not in one.
-    CStatusProgressBar* GetStatusBar() const;
+    virtual CStatusProgressBar* GetStatusBar() const;
 
     // Called once the view, frame and document are connected: posts the
     // Rescan command, so the first scan starts when the event loop runs.
@@ -55,6 +56,8 @@ public:
     // calibration points into the working copies and both lists, with both
     // changed flags clear: what selecting a sensor does to the editing state.
     void LoadSensor(CSensor* sensor);
+
+    // --- Selection and scan state (sensor tree, flash timer, rescan) ---
     CSensor* GetCurrentSensor() const { return m_currentSensor; }
     const CSizeList& GetWorkingSizes() const { return m_sizes; }
     const CCalCurve& GetWorkingCalCurve() const { return m_calCurve; }
@@ -62,6 +65,8 @@ public:
     bool AreCalsChanged() const { return m_calsChanged; }
     // True while a save programs the counter; the flash timer then rests.
     bool IsBusy() const { return m_busy; }
+    bool IsFlashTimerRunning() const { return m_timerId != 0; }
+    bool IsScanning() const;
 
 protected:
     // Handlers, in the order of the view's routing.
@@ -108,6 +113,26 @@ protected:
     // copies, view is the CKTRView; a row without a position sorts as 999.99.
     static int CompareSizeItems(quintptr data1, quintptr data2, quintptr view);
     static int CompareCalItems(quintptr data1, quintptr data2, quintptr view);
+    // --- Sensor tree, selection and flash timer; rescan ---
+    // Rebuilds the tree from the document's sensors: port items in the
+    // order of each port's first sensor, only the first one expanded.
+    void FillTree();
+    QTreeWidgetItem* FindPortItem(int port) const;
+    QTreeWidgetItem* InsertPortItem(int port);
+    QTreeWidgetItem* InsertSensorItem(QTreeWidgetItem* portItem, CSensor& sensor);
+    // Asks about the current sensor's edited sizes, then its edited
+    // calibration, and programs what the user wants programmed. False when
+    // the sensor must stay selected with its edits: Cancel, or a save the
+    // user asked for that failed.
+    bool AskToLeaveSensor();
+    // For views of tests that stand in for the editing handlers.
+    CSizeList& WorkingSizes() { return m_sizes; }
+    CCalCurve& WorkingCalCurve() { return m_calCurve; }
+    void SetChanged(bool sizes, bool cals) {
+        m_sizesChanged = sizes;
+        m_calsChanged = cals;
+    }
+    void SetBusy(bool busy) { m_busy = busy; }
 
     void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -142,6 +167,11 @@ private:
                  const std::function<bool(CCounterLink&)>& program, unsigned notTakenId);
     SaveOutcome Transfer(const std::function<bool()>& validate,
                          const std::function<bool(CCounterLink&)>& program);
+    // --- Sensor tree, selection and flash timer; rescan ---
+    bool SaveOnRequest(unsigned question, const char* notice, bool (CKTRView::*save)());
+    bool SendFlash(CSensor& sensor, bool on);
+    void StopFlashTimer();
+    void ClearScanResults();
 
     CKTRDoc& m_document;
     QRect m_rcTreePanel;
@@ -170,5 +200,10 @@ private:
     bool m_sizesChanged = false;
     bool m_calsChanged = false;
     CSensor* m_currentSensor = nullptr;
-    CQtScanSink m_scanSink;
+
+    // --- Sensor tree, selection and flash timer; rescan ---
+    // Set while a flash tick runs, a port-in-use box included.
+    bool m_flashTicking = false;
+    // Owns the scan threads and their sink; ends before anything else.
+    std::unique_ptr<CScanController> m_scan;
 };

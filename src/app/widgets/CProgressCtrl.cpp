@@ -1,11 +1,19 @@
 #include "app/widgets/CProgressCtrl.h"
 
+#include <QStyleFactory>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
 #include <algorithm>
 
 CProgressCtrl::CProgressCtrl(QWidget* parent) : QProgressBar(parent) {
     setTextVisible(false);
+    // The classic style draws a plain continuous bar. A scan steps the bar
+    // a thousand times and each visible step repaints it at once, so a
+    // cheap bar keeps the user-interface thread idle.
+    if (QStyle* classic = QStyleFactory::create("Windows")) {
+        classic->setParent(this);
+        setStyle(classic);
+    }
     setRange(0, 100);
     setValue(0);
 }

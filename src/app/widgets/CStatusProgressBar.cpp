@@ -5,7 +5,10 @@
 #include "app/widgets/CProgressCtrl.h"
 #include "res/StringTable.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QPainter>
 #include <qdrawutil.h>
 
@@ -21,6 +24,25 @@ QString Label(unsigned id, int value) {
 
 const QString kReady = QStringLiteral("Ready");
 
+// Screen readers learn from the role that this is the window's status bar.
+QAccessibleInterface* StatusBarAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("CStatusProgressBar") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::StatusBar);
+    return nullptr;
+}
+
+void InstallAccessibleRole() {
+    static const bool installed = [] {
+        QAccessible::installFactory(StatusBarAccessible);
+        return true;
+    }();
+    (void)installed;
+}
+
+QString IndicatorName(bool lit) {
+    return lit ? QStringLiteral("Flash indicator: lit") : QStringLiteral("Flash indicator: dark");
+}
+
 } // namespace
 
 CStatusProgressBar::CStatusProgressBar(QWidget* parent)
@@ -33,6 +55,17 @@ CStatusProgressBar::CStatusProgressBar(QWidget* parent)
     m_progress->setProperty(kCtrlIdProperty, IDC_PROGRESS);
     m_progress->setGeometry(0, 0, 0, 0);
     m_progress->hide();
+    InstallAccessibleRole();
+    for (int part = 0; part < kMaxParts; ++part) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("part%1").arg(part));
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(part == kMaxParts - 1 ? Qt::AlignCenter
+                                                  : Qt::AlignLeft | Qt::AlignVCenter);
+        label->hide();
+        m_partLabels.at(part) = label;
+    }
+    m_progress->raise();
 }
 
 QSize CStatusProgressBar::sizeHint() const {
@@ -103,7 +136,9 @@ bool CStatusProgressBar::SetFlashIndicator(bool lit) {
         return false;
     m_indicator = lit ? m_hIconOn : m_hIconOff;
     m_indicatorLit = lit;
-    update(GetPartRect(kMaxParts - 1));
+    QLabel* label = m_partLabels.back();
+    label->setPixmap(m_indicator);
+    label->setAccessibleName(IndicatorName(lit));
     return true;
 }
 
@@ -134,25 +169,40 @@ void CStatusProgressBar::Finish(Mode mode, int upper) {
     m_progress->SetRange(0, upper);
     m_progress->SetPos(0);
     m_progress->SetStep(1);
+    PlaceParts();
     update();
+}
+
+// One label per part in use, its text starting just inside the part's
+// sunken edge. A part under the progress control shows no label.
+void CStatusProgressBar::PlaceParts() {
+    const bool progressShown = !m_progress->isHidden();
+    for (int part = 0; part < kMaxParts; ++part) {
+        QLabel* label = m_partLabels.at(part);
+        const bool underProgress = progressShown && part == m_nParts - 1;
+        if (part >= m_nParts || underProgress) {
+            label->hide();
+            continue;
+        }
+        label->setGeometry(GetPartRect(part).translated(1, 0));
+        if (part == kMaxParts - 1) {
+            label->setPixmap(m_indicator);
+            label->setAccessibleName(IndicatorName(m_indicatorLit));
+        } else {
+            label->setText(m_texts.at(part));
+        }
+        label->show();
+    }
 }
 
 void CStatusProgressBar::resizeEvent(QResizeEvent*) {
     if (m_progress->isVisible())
         m_progress->setGeometry(GetPartRect(m_nParts - 1));
+    PlaceParts();
 }
 
 void CStatusProgressBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    for (int part = 0; part < m_nParts; ++part) {
-        QRect rect = GetPartRect(part);
-        qDrawShadePanel(&painter, rect, palette(), true, 1);
-        if (!m_texts.at(part).isEmpty())
-            painter.drawText(rect.adjusted(1, 0, 0, 0),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, m_texts.at(part));
-    }
-    if (!m_indicator.isNull()) {
-        QRect rect = GetPartRect(kMaxParts - 1);
-        painter.drawPixmap(rect.center() - QPoint(7, 7), m_indicator);
-    }
+    for (int part = 0; part < m_nParts; ++part)
+        qDrawShadePanel(&painter, GetPartRect(part), palette(), true, 1);
 }

@@ -7,6 +7,7 @@
 #include <array>
 
 class CProgressCtrl;
+class QLabel;
 
 // The status bar along the bottom of the main window. It has four layouts,
 // one per activity, each dividing the bar into parts at pixel edges that
@@ -20,6 +21,10 @@ class CProgressCtrl;
 //                the right end.
 // Every layout resets the progress control (range, position 0, step 1), so
 // progress never carries over from one activity to the next.
+//
+// Each part is a label of its own, so a screen reader finds the bar (role
+// status bar) with one child per part that reads as the part's text; the
+// indicator's label reads "Flash indicator: lit" or "Flash indicator: dark".
 class CStatusProgressBar : public QWidget {
     Q_OBJECT
 
@@ -50,6 +55,8 @@ public:
     bool IsIndicatorLit() const { return m_indicatorLit; }
 
     QSize sizeHint() const override;
+    // The label that shows a part (the indicator's for the last part).
+    QLabel* GetPartLabel(int part) const { return m_partLabels.at(part); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,6 +69,7 @@ private:
     void CoverLastPart();
     void HideProgress();
     void Finish(Mode mode, int upper);
+    void PlaceParts();
 
     CProgressCtrl* m_progress;
     QPixmap m_hIconOn;
@@ -72,4 +80,5 @@ private:
     std::array<QString, kMaxParts> m_texts;
     QPixmap m_indicator;
     bool m_indicatorLit = false;
+    std::array<QLabel*, kMaxParts> m_partLabels{};
 };

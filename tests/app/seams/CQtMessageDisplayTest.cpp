@@ -118,4 +118,37 @@ TEST(QtMessageDisplayTest, AfterShutdownWorkersAreAnsweredWithoutABox) {
     EXPECT_EQ(answer.get(), MsgAnswer::Cancel);
 }
 
+TEST(QtMessageDisplayTest, RefusingWorkersAnswersTheirBoxesWithCancelUntilAcceptedAgain) {
+    CQtMessageDisplay display;
+    auto ask = [&] {
+        return std::async(std::launch::async, [&] {
+            return display.Show(0, "Port in use", "COM3", MsgButtons::YesNoCancel,
+                                MsgIcon::Warning);
+        });
+    };
+    std::future<MsgAnswer> open = ask();
+    bool refused = false;
+    QTimer refuse;
+    QObject::connect(&refuse, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) && !refused) {
+            refused = true;
+            display.RefuseWorkers(); // from inside the box's own loop
+        }
+    });
+    refuse.start(10);
+    EXPECT_EQ(WaitOnUiThread(open), MsgAnswer::Cancel);
+    refuse.stop();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the box was closed";
+
+    std::future<MsgAnswer> meanwhile = ask();
+    ASSERT_EQ(meanwhile.wait_for(10s), std::future_status::ready) << "answered without the loop";
+    EXPECT_EQ(meanwhile.get(), MsgAnswer::Cancel);
+
+    display.AcceptWorkers();
+    std::future<MsgAnswer> accepted = ask();
+    BoxAnswerer answerer(QMessageBox::Yes, &accepted);
+    EXPECT_EQ(WaitOnUiThread(accepted), MsgAnswer::Yes);
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "app/seams/CQtProgressIndicator.h"
 #include "app/widgets/CProgressCtrl.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QImage>
 #include <functional>
@@ -141,6 +142,39 @@ TEST_F(StatusBarTest, OnlyTheFlashingLayoutHasAnIndicator) {
         EXPECT_FALSE(bar.SetFlashIndicator(true));
         EXPECT_FALSE(bar.HasIndicator());
     }
+}
+
+// What a screen reader finds in the bar: its role, and the name of each
+// visible child (a progress control reads as "progress").
+std::vector<QString> ReadAloud(CStatusProgressBar& bar) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&bar);
+    EXPECT_EQ(iface->role(), QAccessible::StatusBar);
+    std::vector<QString> names;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        if (child->state().invisible)
+            continue;
+        bool progress = child->role() == QAccessible::ProgressBar;
+        names.push_back(progress ? "progress" : child->text(QAccessible::Name));
+    }
+    return names;
+}
+
+TEST_F(StatusBarTest, ScreenReadersFindEveryPartsTextAndTheIndicatorsState) {
+    bar.show();
+    using Names = std::vector<QString>;
+    bar.ShowScanning();
+    EXPECT_EQ(ReadAloud(bar), Names({"Scanning", "progress"}));
+    bar.ShowProgramming(3, 7);
+    EXPECT_EQ(ReadAloud(bar), Names({"Programming", "Comport: 3", "Device: 7", "progress"}));
+    bar.ShowFlashing(3, 7);
+    Names flashing = {"Ready", "Flashing", "Comport: 3", "Device: 7", "Flash indicator: dark"};
+    EXPECT_EQ(ReadAloud(bar), flashing);
+    bar.SetFlashIndicator(true);
+    flashing.back() = "Flash indicator: lit";
+    EXPECT_EQ(ReadAloud(bar), flashing);
+    bar.ShowReady();
+    EXPECT_EQ(ReadAloud(bar), Names({"Ready"}));
 }
 
 TEST(ProgressCtrlTest, BehavesLikeAClassicProgressControl) {

@@ -1,0 +1,157 @@
+#include "ViewFixture.h"
+#include "app/CKTRApp.h"
+#include "app/CMainFrame.h"
+#include "app/ControlIds.h"
+#include "app/seams/CQtMessageDisplay.h"
+#include "app/view/CScanController.h"
+#include "app/widgets/CSensorTree.h"
+#include "app/widgets/CStatusProgressBar.h"
+#include "link/CSerialPort.h"
+#include "res/StringTable.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QTreeWidget>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::vector<QString> Children(QTreeWidgetItem* item) {
+    std::vector<QString> texts;
+    for (int i = 0; item && i < item->childCount(); ++i)
+        texts.push_back(item->child(i)->text(0));
+    return texts;
+}
+
+// COM1: two supported counters, one at the last address; COM2: a supported
+// and an unsupported one; COM3: none.
+class RescanTest : public testing::Test {
+protected:
+    RescanTest()
+        : ports({{1, {Counter(2, "KTR-100"), Counter(31, "KTR-200")}},
+                 {2, {Counter(4, "KTR-100"), Counter(9, "OPC-50")}},
+                 {3, {}}},
+                "KTR-100\nKTR-200\n") {}
+
+    // A sensor of an earlier scan, selected and flashing.
+    void SelectEarlierSensor() {
+        w.AddSensor(5, 1, "KTR-100");
+        w.view->FillTree();
+        w.view->Tree().setCurrentItem(w.view->Item("Sensor:01   Model: KTR-100"));
+        ASSERT_TRUE(w.view->IsFlashTimerRunning());
+    }
+
+    SimulatedPorts ports;
+    ViewWindow w;
+};
+
+TEST_F(RescanTest, EndsTheSelectionScansOnceAndShowsWhatItFound) {
+    SelectEarlierSensor();
+    std::vector<std::string> duringScan;
+    w.view->duringScan = [&] {
+        CSensorTree& tree = w.view->Tree();
+        bool empty = tree.topLevelItemCount() == 0 && !w.view->GetCurrentSensor() &&
+                     !w.view->IsFlashTimerRunning() && w.view->GetWorkingSizes().IsEmpty() &&
+                     w.view->GetWorkingCalCurve().IsEmpty() &&
+                     w.view->findChild<QTreeWidget*>("IDC_SIZE_LIST")->topLevelItemCount() == 0;
+        duringScan.push_back(empty ? "empty" : "not empty");
+        w.view->OnCommand(IDC_RESCAN); // ignored: this scan holds the ports
+    };
+    w.view->OnRescan();
+
+    EXPECT_EQ(duringScan, std::vector<std::string>(3, "empty"));
+    EXPECT_EQ(w.view->progressUpper, 96);
+    EXPECT_EQ(w.view->progressPos, 96) << "full after 96 steps";
+    EXPECT_TRUE(w.display.Messages().empty()) << "no port-in-use box from a second scan";
+    EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeReady);
+    EXPECT_FALSE(w.view->IsScanning());
+
+    CSensorTree& tree = w.view->Tree();
+    ASSERT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
+    EXPECT_FALSE(tree.topLevelItem(1)->isExpanded());
+    EXPECT_EQ(tree.SelectedItem(), nullptr);
+    QTreeWidgetItem* com1 = w.view->Item("Comport 1");
+    QTreeWidgetItem* com2 = w.view->Item("Comport 2");
+    EXPECT_EQ(Children(com1),
+              std::vector<QString>({"Sensor:02   Model: KTR-100", "Sensor:31   Model: KTR-200"}));
+    EXPECT_EQ(Children(com2), std::vector<QString>({"Sensor:04   Model: KTR-100"}));
+    EXPECT_EQ(w.doc.GetSensors().size(), 3u);
+}
+
+TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
+    SelectEarlierSensor();
+    w.view->Edit();
+    w.display.Script({MsgAnswer::Cancel, MsgAnswer::No});
+    w.view->OnRescan();
+    EXPECT_EQ(w.display.Ids(), std::vector<unsigned>({IDS_SIZES_CHANGED, IDS_CALS_CHANGED}));
+    EXPECT_EQ(w.doc.GetSensors().size(), 1u);
+    EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), 4);
+    EXPECT_TRUE(w.view->AreSizesChanged());
+    EXPECT_NE(w.view->Tree().SelectedItem(), nullptr);
+    EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeFlashing);
+
+    w.display.Script({MsgAnswer::No, MsgAnswer::No});
+    w.view->OnRescan();
+    EXPECT_EQ(w.doc.GetSensors().size(), 3u);
+    EXPECT_FALSE(w.view->AreSizesChanged());
+}
+
+TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {
+    ViewWindow w;
+    w.view->OnRescan();
+    EXPECT_EQ(w.view->Tree().topLevelItemCount(), 0);
+    EXPECT_EQ(w.view->progressUpper, 0);
+    EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeReady);
+    EXPECT_TRUE(w.display.Messages().empty());
+}
+
+TEST(ScanShutdownTest, ClosingTheWindowDuringAScanEndsTheProgramAndFreesThePorts) {
+    std::vector<SimPortConfig> network;
+    for (int port = 1; port <= 4; ++port)
+        network.push_back({port, {Counter(0, "KTR-100"), Counter(20, "KTR-100")}});
+    SimulatedPorts ports(network, "KTR-100\n");
+    ports.SetPacing(true);
+    auto app = std::make_unique<CKTRApp>();
+    ASSERT_TRUE(app->InitInstance());
+    Clock::time_point closed;
+    QTimer::singleShot(600, [&] {
+        closed = Clock::now();
+        app->GetMainFrame()->close();
+    });
+    QApplication::exec();
+    EXPECT_EQ(app->GetMainFrame()->GetView()->findChild<CSensorTree*>()->topLevelItemCount(), 0);
+    app.reset();
+    EXPECT_LT(Clock::now() - closed, 1s);
+    for (int port = 1; port <= 4; ++port) {
+        CSerialPort serial;
+        EXPECT_TRUE(serial.Open(uint8_t(port))) << "COM" << port << " still held";
+    }
+}
+
+TEST(ScanControllerTest, EndingAScanAnswersTheBoxesItsThreadsWaitForAndJoinsAtOnce) {
+    SimulatedPorts ports({{1, {}}}, "");
+    CSerialPort other;
+    ASSERT_TRUE(other.Open(1));
+    CQtMessageDisplay display;
+    SetMessageDisplay(&display);
+    QObject view;
+    auto scan = std::make_unique<CScanController>(&view);
+    scan->Start({1});
+    // The thread finds COM1 in use and waits for its box; this thread does
+    // not run its event loop, so the box cannot be shown.
+    std::this_thread::sleep_for(300ms);
+    const Clock::time_point start = Clock::now();
+    scan.reset();
+    EXPECT_LT(Clock::now() - start, 1s);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no box left behind";
+    SetMessageDisplay(nullptr);
+}
+
+} // namespace
