@@ -50,6 +50,8 @@ const std::map<unsigned, const char*>& Table() {
         {IDS_CAL_VOLTAGES_NOT_ASCENDING, "Voltages must be in ascending order, and no duplicates are allowed"},
         // Our own text: sizes of 1000 and above would lose digits in the counter's field.
         {IDS_SIZE_TOO_LARGE, "Sizes must be below 1000 (the counter's size field has three characters)"},
+        // Our own text: the counter could never send such a curve back whole.
+        {IDS_CAL_REPLY_TOO_LONG, "This calibration curve is too long: the counter's reply holds %d characters, so only the first %d of these %d cal points could be read back.\nPlease delete points or shorten their values."},
         {IDS_FAILED_EMPTY_DOC, "Failed to create empty document."},
         {IDS_ENTER_NUMBER, "Please enter a number."},
         {IDS_ENTER_NUMBER_BETWEEN, "Please enter a number between %1 and %2."},

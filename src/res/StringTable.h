@@ -47,6 +47,10 @@ enum StringId : unsigned {
     IDS_CAL_VOLTAGES_NOT_ASCENDING = 61238,
     // Our own text: a size the counter's 3-character field cannot hold.
     IDS_SIZE_TOO_LARGE = 61239,
+    // Our own text: a calibration curve whose reply the counter could not
+    // send back whole (formatted with the reply's length, the points that
+    // fit and the points given).
+    IDS_CAL_REPLY_TOO_LONG = 61240,
     IDS_FAILED_EMPTY_DOC = 61700,
     IDS_ENTER_NUMBER = 61713,
     IDS_ENTER_NUMBER_BETWEEN = 61715,
