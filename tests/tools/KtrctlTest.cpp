@@ -170,12 +170,15 @@ TEST_F(KtrctlTest, CounterOrPortThatIsNotThereIsRefusedWithAReason) {
     ToolResult unsupported = Sim().Ktrctl("read 1 4");
 
     EXPECT_EQ(silent.status, 1);
-    EXPECT_EQ(silent.err, "ktrctl: no counter answers at COM3 address 30\n");
+    EXPECT_EQ(silent.err,
+              "ktrctl: COM3 address 30: no counter answers (no echo of the address byte)\n");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("COM7 does not exist"), std::string::npos) << missing.err;
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(unsupported.status, 1);
-    EXPECT_NE(unsupported.err.find(Sim().ModelsFile()), std::string::npos) << unsupported.err;
+    EXPECT_EQ(unsupported.err,
+              "ktrctl: COM1 address 4: model \"ZZZ-9\" is not supported (not listed in " +
+                  Sim().ModelsFile() + ")\n");
 }
 
 TEST_F(KtrctlTest, MissingSupportedModelsFileIsNamedAndNothingIsSent) {
