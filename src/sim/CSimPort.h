@@ -69,6 +69,13 @@ public:
     // ended without releasing it. True when the ioctl succeeded.
     bool ReleaseExclusive();
 
+    // The device vanishes: the port's thread closes the master side at once
+    // (a program that has the link open reads a hang-up) and serves nothing
+    // more. A counter's hangUpAt fault does the same in mid-exchange.
+    void HangUp();
+    // Whether the device has vanished.
+    bool HasHungUp() const { return m_hungUp; }
+
 private:
     struct Pending {
         uint8_t byte;
@@ -83,6 +90,9 @@ private:
     void ReadOpenEvents();
     void DiscardIfNobodyListens();
     void HandleByte(uint8_t byte, int64_t now);
+    void Select(uint8_t byte, int64_t now);
+    void Queue(int64_t now);
+    void CloseMaster();
     int64_t NextSendTime() const;
     void SendDue();
     void Record(const SimTranscriptEntry& entry);
@@ -122,6 +132,8 @@ private:
     std::mutex m_listenerMutex;
     std::function<void(const SimTranscriptEntry&)> m_listener;
     std::atomic<bool> m_pacing{false};
+    std::atomic<bool> m_hangUpRequested{false};
+    std::atomic<bool> m_hungUp{false};
 
     std::thread m_thread;
 };
