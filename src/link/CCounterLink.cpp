@@ -257,10 +257,11 @@ LinkResult CCounterLink::TryIdentify(CSensor& sensor) {
     if (!result.Ok())
         return Finish(result, true);
     if (!IsSupportedModel(reply)) {
-        // The counter answered as it should; only its model is not ours.
+        // The model read ends by its total time-out, so a reply cut short
+        // by a pause may still go on: the line must calm down here too.
         result = Failure(LinkStatus::NotSupported, LinkStep::ModelReply);
         result.model = StrippedModel(reply);
-        return Finish(result, false);
+        return Finish(result, true);
     }
     sensor.SetModel(reply);
     return Finish(result, true);

@@ -9,7 +9,9 @@
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -208,6 +210,12 @@ bool CSimPort::ReleaseExclusive() {
     return ioctl(m_slave, TIOCNXCL) == 0;
 }
 
+bool CSimPort::SetUrgent() {
+    while (m_threadId == 0)
+        std::this_thread::yield();
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(m_threadId.load()), -10) == 0;
+}
+
 void CSimPort::HangUp() {
     m_hangUpRequested = true;
     uint64_t one = 1;
@@ -253,6 +261,7 @@ void CSimPort::Publish(std::unique_lock<std::mutex>& lock, const SimTranscriptEn
 // The thread: waits for bytes from the program, for the time of the next
 // byte the counters send, or for the wake-up that ends it.
 void CSimPort::Serve() {
+    m_threadId = static_cast<int>(::syscall(SYS_gettid));
     for (;;) {
         int64_t next = NextSendTime();
         timespec timeout{};

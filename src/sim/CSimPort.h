@@ -69,6 +69,11 @@ public:
     // ended without releasing it. True when the ioctl succeeded.
     bool ReleaseExclusive();
 
+    // Runs the port's thread ahead of ordinary work (nice -10), as a real
+    // counter does not share the computer's cores with the program under
+    // test. False when the system does not permit it.
+    bool SetUrgent();
+
     // The device vanishes: the port's thread closes the master side at once
     // (a program that has the link open reads a hang-up) and serves nothing
     // more. A counter's hangUpAt fault does the same in mid-exchange.
@@ -133,6 +138,8 @@ private:
     std::function<void(const SimTranscriptEntry&)> m_listener;
     std::atomic<bool> m_pacing{false};
     std::atomic<bool> m_hangUpRequested{false};
+    // The kernel's id of the port's thread, once it runs.
+    std::atomic<int> m_threadId{0};
     std::atomic<bool> m_hungUp{false};
 
     std::thread m_thread;
