@@ -298,8 +298,9 @@ LinkResult CCounterLink::ReadTable(CSensor& sensor, const Table& table) {
     return Attempts([&] { return ReadAttempt(sensor, table); });
 }
 
-// The reply is checked against the reply grammar before the parser fills
-// the sensor's list, so a bad reply leaves the list as it was.
+// The reply is checked against the reply grammar, and parsed into a copy of
+// the record, so a failed read leaves the sensor's list as it was (a reply
+// without a value included).
 LinkResult CCounterLink::ReadAttempt(CSensor& sensor, const Table& table) {
     LinkResult result = TrySelectAddress(sensor);
     if (!result.Ok())
@@ -310,8 +311,11 @@ LinkResult CCounterLink::ReadAttempt(CSensor& sensor, const Table& table) {
         result = ReadReply(table.read, table.reply, reply);
     if (result.Ok())
         result = Failure(StatusOfVerdict(JudgeReply(reply)), table.reply);
-    if (result.Ok() && !table.parse(reply, sensor))
+    CSensor parsed = sensor;
+    if (result.Ok() && !table.parse(reply, parsed))
         result = Failure(LinkStatus::BadReply, table.reply);
+    if (result.Ok())
+        sensor = parsed;
     if (!result.Ok() && !result.EndsTheWork())
         m_unsettled = true;
     return result;
