@@ -13,19 +13,6 @@ namespace {
 
 constexpr int kAddressCount = 32;
 
-// Select, identify, read the sizes and read the calibration, each only if
-// all before it succeeded.
-LinkResult ProbeCounter(CCounterLink& link, CSensor& sensor) {
-    LinkResult result = link.TrySelectAddress(sensor);
-    if (result.Ok())
-        result = link.TryIdentify(sensor);
-    if (result.Ok())
-        result = link.TryReadSizes(sensor);
-    if (result.Ok())
-        result = link.TryReadCalibration(sensor);
-    return result;
-}
-
 bool Stopped(const CStopSignal* stop) {
     return stop && stop->IsRequested();
 }
@@ -39,7 +26,7 @@ LinkResult ProbeAddress(CCounterLink& link, int port, int address, IScanSink& si
     CSensor working;
     working.SetPort(port);
     working.SetAddress(address);
-    const LinkResult result = ProbeCounter(link, working);
+    const LinkResult result = link.TryReadCounter(working);
     if (Stopped(stop) || result.status == LinkStatus::Stopped)
         return result;
     if (result.Ok()) {

@@ -277,6 +277,17 @@ bool CCounterLink::IsSupportedModel(const std::string& model) {
 
 // ----------------------------------------------------------------- reading
 
+LinkResult CCounterLink::TryReadCounter(CSensor& sensor) {
+    LinkResult result = TrySelectAddress(sensor);
+    if (result.Ok())
+        result = TryIdentify(sensor);
+    if (result.Ok())
+        result = TryReadSizes(sensor);
+    if (result.Ok())
+        result = TryReadCalibration(sensor);
+    return result;
+}
+
 LinkResult CCounterLink::TryReadSizes(CSensor& sensor) {
     return m_port ? ReadTable(sensor, kSizesTable) : Failure(LinkStatus::PortFailed);
 }

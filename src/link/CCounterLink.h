@@ -86,6 +86,9 @@ public:
     static bool IsSupportedModel(const std::string& model);
 
     // --- Reading (three attempts each) ---
+    // Select, identify, read the sizes and read the calibration, each only
+    // if all before it succeeded: what a scan does for one address.
+    LinkResult TryReadCounter(CSensor& sensor);
     LinkResult TryReadSizes(CSensor& sensor);
     LinkResult TryReadCalibration(CSensor& sensor);
     bool ReadSizes(CSensor& sensor);

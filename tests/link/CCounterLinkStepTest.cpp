@@ -9,6 +9,7 @@
 #include "res/StringTable.h"
 #include "support/CMemoryLine.h"
 #include "support/FakeMessageDisplay.h"
+#include "support/TableValues.h"
 
 #include <gtest/gtest.h>
 
@@ -22,27 +23,9 @@
 
 namespace {
 
-using Points = std::vector<std::pair<double, double>>;
-
 const std::string kModel = "KTR-100\r\n";
 const std::string kSizes = " 0.3 0.5 C/S 000164\r\n";
 const std::string kCalibration = " 0.3 100 0.5 150 1 400 C/S 0003D0\r\n";
-
-std::vector<double> Values(const CSizeList& list) {
-    std::vector<double> values;
-    for (auto pos = list.GetHeadPosition(); pos;)
-        values.push_back(list.GetNext(pos));
-    return values;
-}
-
-Points PointsOf(const CCalCurve& curve) {
-    Points points;
-    for (auto pos = curve.GetHeadPosition(); pos;) {
-        const CCalPoint& p = curve.GetNext(pos);
-        points.emplace_back(p.m_size, p.m_voltage);
-    }
-    return points;
-}
 
 class LineInStepTest : public testing::Test {
 protected:
@@ -65,17 +48,6 @@ protected:
         return sensor;
     }
 
-    LinkResult ReadAll(CSensor& sensor) {
-        LinkResult result = link.TrySelectAddress(sensor);
-        if (result.Ok())
-            result = link.TryIdentify(sensor);
-        if (result.Ok())
-            result = link.TryReadSizes(sensor);
-        if (result.Ok())
-            result = link.TryReadCalibration(sensor);
-        return result;
-    }
-
     std::string m_models = "/tmp/ktr-step-models-" + std::to_string(::getpid());
     CMemoryLine line;
     CNullProgress progress;
@@ -86,7 +58,7 @@ protected:
 // waiting for quiet; an address where nobody answers costs no more.
 TEST_F(LineInStepTest, HealthyExchangesAndSilentAddressesNeverWaitForQuiet) {
     CSensor sensor = At(5);
-    ASSERT_TRUE(ReadAll(sensor).Ok());
+    ASSERT_TRUE(link.TryReadCounter(sensor).Ok());
     EXPECT_EQ(line.Discards(), 4);
     EXPECT_EQ(line.Drains(), 0);
 

@@ -10,6 +10,7 @@
 #include "sim/CSimNetwork.h"
 #include "support/FakeMessageDisplay.h"
 #include "support/RecordingProgress.h"
+#include "support/TableValues.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,6 @@
 #include <vector>
 
 namespace {
-
-using Points = std::vector<std::pair<double, double>>;
 
 const std::string kRel = "\xBF";
 const std::string kCrLf = "\r\n";
@@ -112,22 +111,6 @@ CSensor SensorAt(int address) {
     sensor.SetPort(CSimLine::kCom);
     sensor.SetAddress(address);
     return sensor;
-}
-
-std::vector<double> Values(const CSizeList& list) {
-    std::vector<double> values;
-    for (auto pos = list.GetHeadPosition(); pos;)
-        values.push_back(list.GetNext(pos));
-    return values;
-}
-
-Points PointsOf(const CCalCurve& curve) {
-    Points points;
-    for (auto pos = curve.GetHeadPosition(); pos;) {
-        const CCalPoint& p = curve.GetNext(pos);
-        points.emplace_back(p.m_size, p.m_voltage);
-    }
-    return points;
 }
 
 std::vector<std::string> ProgressOfOneAttempt(int length, int steps) {

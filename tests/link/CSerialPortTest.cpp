@@ -120,16 +120,34 @@ TEST_F(SerialPortTest, TotalTimeoutEndsAReadWhileBytesKeepComing) {
 }
 
 namespace {
+
 void IgnoreSignal(int) {}
+
+// Handles SIGUSR1 with handler (no SA_RESTART) while it lives.
+class CScopedSignalHandler {
+public:
+    explicit CScopedSignalHandler(void (*handler)(int)) {
+        struct sigaction action {};
+        action.sa_handler = handler;
+        m_ok = ::sigaction(SIGUSR1, &action, &m_previous) == 0;
+    }
+    ~CScopedSignalHandler() { ::sigaction(SIGUSR1, &m_previous, nullptr); }
+    CScopedSignalHandler(const CScopedSignalHandler&) = delete;
+    CScopedSignalHandler& operator=(const CScopedSignalHandler&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    struct sigaction m_previous {};
+    bool m_ok = false;
+};
+
 } // namespace
 
 // Signals without SA_RESTART interrupt every wait; the read must neither fail
 // nor end early.
 TEST_F(SerialPortTest, SignalsDuringAReadNeitherFailNorShortenIt) {
-    struct sigaction action {
-    }, previous{};
-    action.sa_handler = IgnoreSignal;
-    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    CScopedSignalHandler handler(IgnoreSignal);
+    ASSERT_TRUE(handler.Ok());
     ASSERT_TRUE(m_port.Open(3));
     ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(200));
     const pthread_t reader = ::pthread_self();
@@ -146,7 +164,6 @@ TEST_F(SerialPortTest, SignalsDuringAReadNeitherFailNorShortenIt) {
     const long long elapsed = MsSince(start);
     done = true;
     signaller.join();
-    ::sigaction(SIGUSR1, &previous, nullptr);
     EXPECT_TRUE(ok);
     EXPECT_GE(elapsed, 202);
 }
@@ -472,10 +489,8 @@ TEST_F(SerialPortTest, ReaderThatRunsLateStillTakesBytesThatCameInTime) {
         {"echo after the total time-out passed", 0, 1, {}, {0x85}, 1},
         {"rest of a reply after the interval passed", 30, 10, {'a'}, {'b', 'c', 'd'}, 4},
     };
-    struct sigaction action {
-    }, previous{};
-    action.sa_handler = HoldTheThread;
-    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    CScopedSignalHandler handler(HoldTheThread);
+    ASSERT_TRUE(handler.Ok());
     ASSERT_TRUE(m_port.Open(3));
     for (const LateReadCase& c : cases) {
         ASSERT_TRUE(m_port.SetReadIntervalTimeout(c.interval));
@@ -496,7 +511,6 @@ TEST_F(SerialPortTest, ReaderThatRunsLateStillTakesBytesThatCameInTime) {
         EXPECT_GE(elapsed, 150) << c.name << ": the reader was not held";
         EXPECT_EQ(m_port.GetLastReadCount(), c.expected) << c.name;
     }
-    ::sigaction(SIGUSR1, &previous, nullptr);
 }
 
 // ---------------------------------------------------------- discard, drain

@@ -6,6 +6,7 @@
 #include "link/IProgressIndicator.h"
 #include "model/CSensor.h"
 #include "sim/CSimNetwork.h"
+#include "support/TableValues.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,7 +15,6 @@
 
 namespace {
 
-using Points = std::vector<std::pair<double, double>>;
 using E = MatrixExpectation;
 using S = LinkStatus;
 using P = LinkStep;
@@ -56,6 +56,24 @@ MatrixFault ReplyFault(std::string name, std::function<SimFaults(int)> faults, E
     return {std::move(name), std::move(faults), read, kDone, kDone, kDone};
 }
 
+// The faults a setter makes, for any command line.
+std::function<SimFaults(int)> With(void (*set)(SimFaults&)) {
+    return [set](int) {
+        SimFaults faults;
+        set(faults);
+        return faults;
+    };
+}
+
+// The faults a setter makes for a command line of line bytes.
+std::function<SimFaults(int)> WithLine(void (*set)(SimFaults&, int line)) {
+    return [set](int line) {
+        SimFaults faults;
+        set(faults, line);
+        return faults;
+    };
+}
+
 SimFaults ReplyDelay(const char* query, int ms) {
     SimFaults f;
     f.replyFaultsOn = query;
@@ -88,109 +106,60 @@ std::vector<MatrixFault> EchoFaults() {
     std::vector<MatrixFault> faults = {
         // Reading: the counter still replies, and its reply comes where the
         // echo should.
-        {"echo lost after the address byte",
-         [](int) {
-             SimFaults f;
-             f.echoStopsAfter = 0;
-             return f;
-         },
+        {"echo lost after the address byte", With([](SimFaults& f) { f.echoStopsAfter = 0; }),
          Echo(S::WrongEcho, P::Command), Echo(S::NoEcho, P::Command), Echo(S::NoEcho, P::Command),
          Echo(S::NoEcho, P::FlashText)},
-        {"echo lost from byte 2",
-         [](int) {
-             SimFaults f;
-             f.echoStopsAfter = 1;
-             return f;
-         },
+        {"echo lost from byte 2", With([](SimFaults& f) { f.echoStopsAfter = 1; }),
          Echo(S::NoEcho, P::LineEnd), Echo(S::NoEcho, P::SizeText),
          Echo(S::NoEcho, P::CalibrationText), Echo(S::NoEcho, P::FlashText, 2)},
         {"echo lost at the last byte",
-         [](int line) {
-             SimFaults f;
-             f.echoStopsAfter = line - 1;
-             return f;
-         },
+         WithLine([](SimFaults& f, int line) { f.echoStopsAfter = line - 1; }),
          Echo(S::WrongEcho, P::LineEnd, 2), Echo(S::NoEcho, P::LineEnd, 2),
          Echo(S::NoEcho, P::LineEnd, 2), Echo(S::NoEcho, P::FlashText, 7)},
-        Everywhere(
-            "wrong echo of the address byte",
-            [](int) {
-                SimFaults f;
-                f.wrongEchoAt = 0;
-                return f;
-            },
-            wrongAddress),
-        {"wrong echo of the command letter",
-         [](int) {
-             SimFaults f;
-             f.wrongEchoAt = 1;
-             return f;
-         },
+        Everywhere("wrong echo of the address byte", With([](SimFaults& f) { f.wrongEchoAt = 0; }),
+                   wrongAddress),
+        {"wrong echo of the command letter", With([](SimFaults& f) { f.wrongEchoAt = 1; }),
          Echo(S::WrongEcho, P::Command), Echo(S::WrongEcho, P::Command),
          Echo(S::WrongEcho, P::Command), Echo(S::WrongEcho, P::FlashText)},
         {"wrong echo of the last byte",
-         [](int line) {
-             SimFaults f;
-             f.wrongEchoAt = line;
-             return f;
-         },
+         WithLine([](SimFaults& f, int line) { f.wrongEchoAt = line; }),
          Echo(S::WrongEcho, P::LineEnd, 2), Echo(S::WrongEcho, P::LineEnd, 2),
          Echo(S::WrongEcho, P::LineEnd, 2), Echo(S::WrongEcho, P::FlashText, 7)},
-        Everywhere(
-            "noise before the echo of the address byte",
-            [](int) {
-                SimFaults f;
-                f.echoNoiseAt = 0;
-                f.echoNoise = "\x55";
-                return f;
-            },
-            wrongAddress),
-        {"noise before the echo of the command letter",
-         [](int) {
-             SimFaults f;
+        Everywhere("noise before the echo of the address byte", With([](SimFaults& f) {
+                       f.echoNoiseAt = 0;
+                       f.echoNoise = "\x55";
+                   }),
+                   wrongAddress),
+        {"noise before the echo of the command letter", With([](SimFaults& f) {
              f.echoNoiseAt = 1;
              f.echoNoise = "\x55\x55";
-             return f;
-         },
+         }),
          Echo(S::WrongEcho, P::Command), Echo(S::WrongEcho, P::Command),
          Echo(S::WrongEcho, P::Command), Echo(S::WrongEcho, P::FlashText)},
         // Late enough to miss its own wait, early enough to meet the next
         // probe's, where it must not pass for the next counter's echo.
-        {"echo of the address byte 75 ms late",
-         [](int) {
-             SimFaults f;
+        {"echo of the address byte 75 ms late", With([](SimFaults& f) {
              f.lateEchoAt = 0;
              f.lateEchoMs = 75;
-             return f;
-         },
+         }),
          lateAddress, someEcho, someEcho, lateAddress},
-        {"echo of the command letter 100 ms late",
-         [](int) {
-             SimFaults f;
+        {"echo of the command letter 100 ms late", With([](SimFaults& f) {
              f.lateEchoAt = 1;
              f.lateEchoMs = 100;
-             return f;
-         },
+         }),
          Echo(S::NoEcho, P::Command), Echo(S::NoEcho, P::Command), Echo(S::NoEcho, P::Command),
          Echo(S::NoEcho, P::FlashText)},
-        {"echo of the last byte 100 ms late",
-         [](int line) {
-             SimFaults f;
+        {"echo of the last byte 100 ms late", WithLine([](SimFaults& f, int line) {
              f.lateEchoAt = line;
              f.lateEchoMs = 100;
-             return f;
-         },
+         }),
          Echo(S::NoEcho, P::LineEnd, 2), Echo(S::NoEcho, P::LineEnd, 2),
          Echo(S::NoEcho, P::LineEnd, 2), Echo(S::NoEcho, P::FlashText, 7)},
-        Everywhere(
-            "echo of the command letter 20 ms late",
-            [](int) {
-                SimFaults f;
-                f.lateEchoAt = 1;
-                f.lateEchoMs = 20;
-                return f;
-            },
-            kDone),
+        Everywhere("echo of the command letter 20 ms late", With([](SimFaults& f) {
+                       f.lateEchoAt = 1;
+                       f.lateEchoMs = 20;
+                   }),
+                   kDone),
     };
     return faults;
 }
@@ -200,26 +169,11 @@ std::vector<MatrixFault> EchoFaults() {
 // calibration: 506 ms, 100 ms quiet).
 std::vector<MatrixFault> ReplyFaults() {
     return {
-        ReplyFault("bad checksum",
-                   [](int) {
-                       SimFaults f;
-                       f.badChecksum = true;
-                       return f;
-                   },
+        ReplyFault("bad checksum", With([](SimFaults& f) { f.badChecksum = true; }),
                    {S::BadChecksum, P::SizesReply}),
-        ReplyFault("no marker",
-                   [](int) {
-                       SimFaults f;
-                       f.noMarker = true;
-                       return f;
-                   },
+        ReplyFault("no marker", With([](SimFaults& f) { f.noMarker = true; }),
                    {S::NoMarker, P::SizesReply}),
-        ReplyFault("no reply",
-                   [](int) {
-                       SimFaults f;
-                       f.noReply = true;
-                       return f;
-                   },
+        ReplyFault("no reply", With([](SimFaults& f) { f.noReply = true; }),
                    {S::NoReply, P::ModelReply}),
         ReplyFault(
             "model reply 30 ms late", [](int) { return ReplyDelay("T", 30); }, kDone),
@@ -245,22 +199,13 @@ std::vector<MatrixFault> ReplyFaults() {
             "calibration reply with a 50 ms gap", [](int) { return ReplyGap("K", 5, 50); }, kDone),
         ReplyFault("calibration reply with a 200 ms gap", [](int) { return ReplyGap("K", 5, 200); },
                    {S::NoMarker, P::CalibrationReply}),
-        ReplyFault("noise before the size reply",
-                   [](int) {
-                       SimFaults f;
+        ReplyFault("noise before the size reply", With([](SimFaults& f) {
                        f.replyFaultsOn = "P";
                        f.noise = "xx";
-                       return f;
-                   },
+                   }),
                    {S::BadChecksum, P::SizesReply}),
-        ReplyFault(
-            "noise after the release byte",
-            [](int) {
-                SimFaults f;
-                f.releaseNoise = "\x85\x84Z\r\n";
-                return f;
-            },
-            kDone),
+        ReplyFault("noise after the release byte",
+                   With([](SimFaults& f) { f.releaseNoise = "\x85\x84Z\r\n"; }), kDone),
         ReplyFault("over-long model reply", [](int) { return Overlong("T", 40); },
                    {S::NotSupported, P::ModelReply}),
         ReplyFault("over-long size reply", [](int) { return Overlong("P", 1100); },
@@ -323,22 +268,6 @@ SimCounterConfig Counter(int address, const std::vector<double>& sizes, const Po
     return config;
 }
 
-std::vector<double> Values(const CSizeList& list) {
-    std::vector<double> values;
-    for (auto pos = list.GetHeadPosition(); pos;)
-        values.push_back(list.GetNext(pos));
-    return values;
-}
-
-Points PointsOf(const CCalCurve& curve) {
-    Points points;
-    for (auto pos = curve.GetHeadPosition(); pos;) {
-        const CCalPoint& p = curve.GetNext(pos);
-        points.emplace_back(p.m_size, p.m_voltage);
-    }
-    return points;
-}
-
 CSensor Sensor(int com, int address, const std::vector<double>& sizes, const Points& points) {
     CSensor sensor;
     sensor.SetPort(com);
@@ -348,17 +277,6 @@ CSensor Sensor(int com, int address, const std::vector<double>& sizes, const Poi
     for (auto [s, v] : points)
         sensor.GetCalCurve().AddTail(CCalPoint(s, v));
     return sensor;
-}
-
-LinkResult ReadAll(CCounterLink& link, CSensor& sensor) {
-    LinkResult result = link.TrySelectAddress(sensor);
-    if (result.Ok())
-        result = link.TryIdentify(sensor);
-    if (result.Ok())
-        result = link.TryReadSizes(sensor);
-    if (result.Ok())
-        result = link.TryReadCalibration(sensor);
-    return result;
 }
 
 // One cell: a port of its own with the faulty counter and its neighbour.
@@ -457,7 +375,7 @@ private:
         case MatrixOp::Flash:
             return link.TrySetFlash(sensor, true);
         default:
-            return ReadAll(link, sensor);
+            return link.TryReadCounter(sensor);
         }
     }
 
@@ -512,7 +430,7 @@ private:
 
     void CheckNeighbour(CCounterLink& link) {
         CSensor neighbour = Sensor(m_com, kHealthy, {}, {});
-        const LinkResult result = ReadAll(link, neighbour);
+        const LinkResult result = link.TryReadCounter(neighbour);
         if (!result.Ok() || Values(neighbour.GetSizes()) != kHealthySizes ||
             PointsOf(neighbour.GetCalCurve()) != kHealthyPoints)
             Problem("the healthy counter after it: " + DescribeLinkResult(result), true);

@@ -28,14 +28,7 @@ bool CCounterSession::Open() {
 }
 
 bool CCounterSession::ReadCounter() {
-    LinkResult result = m_link.TrySelectAddress(m_sensor);
-    if (result.Ok())
-        result = m_link.TryIdentify(m_sensor);
-    if (result.Ok())
-        result = m_link.TryReadSizes(m_sensor);
-    if (result.Ok())
-        result = m_link.TryReadCalibration(m_sensor);
-    return Report(result);
+    return Report(m_link.TryReadCounter(m_sensor));
 }
 
 bool CCounterSession::ProgramSizes(CSizeList& sizes) {
