@@ -168,9 +168,12 @@ bool CCounterLink::EndCommand() {
     return m_port->Write(&release, 1);
 }
 
-LinkResult CCounterLink::EchoBlock(std::string_view text, LinkStep step, bool progress) {
+// Each byte of text at its position from firstIndex on within step.
+LinkResult CCounterLink::EchoBlock(std::string_view text, LinkStep step, bool progress,
+                                   int firstIndex) {
     for (size_t i = 0; i < text.size(); ++i) {
-        LinkResult result = Echo(static_cast<uint8_t>(text[i]), step, static_cast<int>(i) + 1);
+        LinkResult result =
+            Echo(static_cast<uint8_t>(text[i]), step, firstIndex + static_cast<int>(i));
         if (!result.Ok())
             return result;
         if (progress)
@@ -190,14 +193,37 @@ bool CCounterLink::WriteBlock(std::string_view text) {
     return WriteBlock(reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
-// The command letter, the text (each byte stepping the progress), CR, LF.
-LinkResult CCounterLink::EchoLine(uint8_t command, std::string_view text, LinkStep textStep) {
-    LinkResult result = Echo(command, LinkStep::Command, 1);
-    if (result.Ok())
-        result = EchoBlock(text, textStep, true);
+// Selects the counter and sends the first byte of its command. When that
+// byte comes back as another, the probe may have taken a stray byte for its
+// echo: the line calms down and both go once more.
+LinkResult CCounterLink::Begin(const CSensor& sensor, uint8_t first, LinkStep step) {
+    LinkResult result;
+    for (int round = 0; round < 2; ++round) {
+        result = TrySelectAddress(sensor);
+        if (result.Ok())
+            result = Echo(first, step, 1);
+        if (result.status != LinkStatus::WrongEcho || result.step == LinkStep::Address)
+            return result;
+        m_unsettled = true;
+    }
+    return result;
+}
+
+// The rest of a command line after its letter: the text (each byte
+// stepping the progress), CR, LF.
+LinkResult CCounterLink::EchoLineRest(std::string_view text, LinkStep textStep) {
+    LinkResult result = EchoBlock(text, textStep, true);
     if (result.Ok())
         result = EchoBlock("\r\n", LinkStep::LineEnd, false);
     return result;
+}
+
+// A failure after the counter answered its address leaves bytes that may
+// still be on their way: the line must calm down before the next address
+// byte. A stop or a vanished device needs no calm line.
+void CCounterLink::NoteFailure(const LinkResult& result) {
+    if (!result.Ok() && !result.EndsTheWork() && result.step != LinkStep::Address)
+        m_unsettled = true;
 }
 
 // Reads a reply under its rule; the text is what arrived up to the first
@@ -216,15 +242,11 @@ LinkResult CCounterLink::ReadReply(ReadKind kind, LinkStep step, std::string& te
     return text.empty() ? Failure(LinkStatus::NoReply, step) : LinkResult();
 }
 
-// Ends an exchange: the release byte (unless the line is gone or stopped),
-// and, when the counter answered and then failed, a calm line before the
-// next address byte.
-LinkResult CCounterLink::Finish(LinkResult result, bool answered) {
-    if (result.EndsTheWork())
-        return result;
-    if (answered && !result.Ok())
-        m_unsettled = true;
-    EndCommand();
+// Ends an exchange with the release byte, unless the line is gone or stopped.
+LinkResult CCounterLink::Finish(LinkResult result) {
+    NoteFailure(result);
+    if (!result.EndsTheWork())
+        EndCommand();
     return result;
 }
 
@@ -239,32 +261,28 @@ template <typename Attempt> LinkResult CCounterLink::Attempts(Attempt attempt) {
         result = attempt();
     } while (made < kAttempts && !result.Ok() && !result.EndsTheWork());
     result.attempts = made;
-    return Finish(result, false);
+    return Finish(result);
 }
 
 // ---------------------------------------------------------- identification
 
+// An unsupported model is a failure after the counter answered too: the
+// model read ends by its total time-out, so a reply cut short by a pause
+// may still go on.
 LinkResult CCounterLink::TryIdentify(CSensor& sensor) {
     if (!m_port)
         return Failure(LinkStatus::PortFailed);
-    LinkResult result = TrySelectAddress(sensor);
-    if (!result.Ok())
-        return Finish(result, false);
+    LinkResult result = Begin(sensor, kIdentify, LinkStep::Command);
     std::string reply;
-    result = Echo(kIdentify, LinkStep::Command, 1);
     if (result.Ok())
         result = ReadReply(ReadKind::Model, LinkStep::ModelReply, reply);
-    if (!result.Ok())
-        return Finish(result, true);
-    if (!IsSupportedModel(reply)) {
-        // The model read ends by its total time-out, so a reply cut short
-        // by a pause may still go on: the line must calm down here too.
+    if (result.Ok() && !IsSupportedModel(reply)) {
         result = Failure(LinkStatus::NotSupported, LinkStep::ModelReply);
         result.model = StrippedModel(reply);
-        return Finish(result, true);
+    } else if (result.Ok()) {
+        sensor.SetModel(reply);
     }
-    sensor.SetModel(reply);
-    return Finish(result, true);
+    return Finish(result);
 }
 
 bool CCounterLink::Identify(CSensor& sensor) {
@@ -313,11 +331,10 @@ LinkResult CCounterLink::ReadTable(CSensor& sensor, const Table& table) {
 // the record, so a failed read leaves the sensor's list as it was (a reply
 // without a value included).
 LinkResult CCounterLink::ReadAttempt(CSensor& sensor, const Table& table) {
-    LinkResult result = TrySelectAddress(sensor);
-    if (!result.Ok())
-        return result;
+    LinkResult result = Begin(sensor, table.command, LinkStep::Command);
     std::string reply;
-    result = EchoLine(table.command, std::string_view(), LinkStep::None);
+    if (result.Ok())
+        result = EchoLineRest(std::string_view(), LinkStep::None);
     if (result.Ok())
         result = ReadReply(table.read, table.reply, reply);
     if (result.Ok())
@@ -327,8 +344,7 @@ LinkResult CCounterLink::ReadAttempt(CSensor& sensor, const Table& table) {
         result = Failure(LinkStatus::BadReply, table.reply);
     if (result.Ok())
         sensor = parsed;
-    if (!result.Ok() && !result.EndsTheWork())
-        m_unsettled = true;
+    NoteFailure(result);
     return result;
 }
 
@@ -360,15 +376,12 @@ LinkResult CCounterLink::SendTable(CSensor& sensor, const Table& table, const st
 LinkResult CCounterLink::SendAttempt(CSensor& sensor, const Table& table, const std::string& text) {
     Progress().SetRange(0, static_cast<int>(text.size()));
     Progress().SetPos(0);
-    LinkResult result = TrySelectAddress(sensor);
+    LinkResult result = Begin(sensor, table.command, LinkStep::Command);
+    if (result.Ok())
+        result = EchoLineRest(text, table.text);
+    NoteFailure(result);
     if (!result.Ok())
         return result;
-    result = EchoLine(table.command, text, table.text);
-    if (!result.Ok()) {
-        if (!result.EndsTheWork())
-            m_unsettled = true;
-        return result;
-    }
     // A validated text always holds a value.
     return table.parse(text, sensor) ? result : Failure(LinkStatus::BadReply, table.text);
 }
@@ -376,11 +389,13 @@ LinkResult CCounterLink::SendAttempt(CSensor& sensor, const Table& table, const 
 LinkResult CCounterLink::TrySetFlash(CSensor& sensor, bool on) {
     if (!m_port)
         return Failure(LinkStatus::PortFailed);
-    LinkResult result = TrySelectAddress(sensor);
-    if (!result.Ok())
-        return Finish(result, false);
-    result = EchoBlock(on ? kFlashOn : kFlashOff, LinkStep::FlashText, true);
-    return Finish(result, true);
+    const std::string_view text = on ? kFlashOn : kFlashOff;
+    LinkResult result = Begin(sensor, static_cast<uint8_t>(text[0]), LinkStep::FlashText);
+    if (result.Ok()) {
+        Progress().StepIt();
+        result = EchoBlock(text.substr(1), LinkStep::FlashText, true, 2);
+    }
+    return Finish(result);
 }
 
 bool CCounterLink::SetFlash(CSensor& sensor, bool on) {

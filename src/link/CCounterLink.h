@@ -26,8 +26,9 @@ class IProgressIndicator;
 // before every address byte, and after an exchange in which a counter
 // answered and then failed the link waits until the line has been quiet
 // before its next address byte, so a faulty counter never hides the
-// counters after it. An address probe that reads anything but its echo
-// waits for the quiet and probes once more.
+// counters after it. An address probe that reads anything but its echo,
+// or whose command's first byte then comes back as another, waits for the
+// quiet and probes once more.
 //
 // The link neither owns nor closes the port. It lives as long as one piece
 // of work on that port (a scan, a save, a flash tick) and is used by one
@@ -148,11 +149,13 @@ private:
     IProgressIndicator& Progress() const;
     LinkResult LineFailure() const;
     LinkResult Echo(uint8_t byte, LinkStep step, int index);
-    LinkResult EchoBlock(std::string_view text, LinkStep step, bool progress);
-    LinkResult EchoLine(uint8_t command, std::string_view text, LinkStep textStep);
+    LinkResult EchoBlock(std::string_view text, LinkStep step, bool progress, int firstIndex = 1);
     LinkResult Probe(uint8_t address);
+    LinkResult Begin(const CSensor& sensor, uint8_t first, LinkStep step);
+    LinkResult EchoLineRest(std::string_view text, LinkStep textStep);
     LinkResult ReadReply(ReadKind kind, LinkStep step, std::string& text);
-    LinkResult Finish(LinkResult result, bool answered);
+    void NoteFailure(const LinkResult& result);
+    LinkResult Finish(LinkResult result);
     LinkResult ReadTable(CSensor& sensor, const Table& table);
     LinkResult ReadAttempt(CSensor& sensor, const Table& table);
     LinkResult SendTable(CSensor& sensor, const Table& table, const std::string& text);

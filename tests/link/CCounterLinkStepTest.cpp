@@ -127,6 +127,19 @@ TEST_F(LineInStepTest, ProbeThatReadsAStrayByteAsksOnceMore) {
     EXPECT_EQ(line.Drains(), 3);
 }
 
+// A stray byte equal to the address byte passes for its echo; the real
+// echo then comes back for the command letter, and the exchange begins
+// once more after the line has calmed down.
+TEST_F(LineInStepTest, StrayByteTakenForTheEchoIsFoundOutAtTheCommandLetter) {
+    CSensor sensor = At(5);
+    line.StrayBeforeAddressEchoes("\x85");
+    const LinkResult result = link.TryIdentify(sensor);
+    EXPECT_TRUE(result.Ok()) << DescribeLinkResult(result);
+    EXPECT_EQ(sensor.GetModel(), "KTR-100");
+    EXPECT_EQ(line.Written(), "\x85T\x85T\xBF");
+    EXPECT_EQ(line.Drains(), 1);
+}
+
 struct EndingCase {
     const char* name;
     int writes; // writes that succeed before the line fails

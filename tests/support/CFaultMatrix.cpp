@@ -467,6 +467,11 @@ std::vector<MatrixFault> CFaultMatrix::Faults() {
     return faults;
 }
 
+bool CFaultMatrix::CountersCanRunUrgent() {
+    CSimNetwork probe;
+    return probe.AddPort(1).SetUrgent();
+}
+
 std::vector<MatrixOp> CFaultMatrix::Ops() {
     return {MatrixOp::Scan, MatrixOp::Read, MatrixOp::ProgramSizes, MatrixOp::ProgramCalibration,
             MatrixOp::Flash};

@@ -61,7 +61,9 @@ public:
     // portDir: the folder of KTRSETUP_PORT_DIR, where the supported-models
     // file (KTR-100) must already be. parallel cells run at the same time.
     // urgentCounters: the simulated counters run ahead of other work
-    // (CSimPort::SetUrgent), as hardware would under a loaded computer.
+    // (CSimPort::SetUrgent), as hardware of their own would.
     static std::vector<MatrixCell> Run(const std::string& portDir, bool paced, int parallel,
-                                       bool urgentCounters = false);
+                                       bool urgentCounters);
+    // Whether this system lets the simulated counters run ahead.
+    static bool CountersCanRunUrgent();
 };
