@@ -11,7 +11,8 @@ struct SimFaults {
     // After this many echoed bytes the counter echoes nothing more until it
     // is selected again (-1: never stops).
     int echoStopsAfter = -1;
-    // This byte is echoed with another value (its lowest bit flipped); -1: never.
+    // This byte (0: the address byte) is echoed with another value (its
+    // lowest bit flipped); -1: never.
     int wrongEchoAt = -1;
     // Size and calibration replies carry a checksum one too high.
     bool badChecksum = false;
