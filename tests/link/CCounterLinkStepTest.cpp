@@ -6,9 +6,7 @@
 
 #include "link/IProgressIndicator.h"
 #include "model/CSensor.h"
-#include "res/StringTable.h"
 #include "support/CMemoryLine.h"
-#include "support/FakeMessageDisplay.h"
 #include "support/TableValues.h"
 
 #include <gtest/gtest.h>
@@ -219,34 +217,6 @@ TEST_F(LineInStepTest, ReplyCheckAndParsersAgree) {
         EXPECT_EQ(Values(sensor.GetSizes()), c.sizes) << c.reply;
         EXPECT_EQ(PointsOf(sensor.GetCalCurve()), c.points) << c.reply;
     }
-}
-
-// Tables the counter could not hold, or could not send back, are refused
-// before a byte is sent; the bool wrappers show the refusal as every
-// validation message is shown.
-TEST_F(LineInStepTest, TablesBeyondTheCountersLimitsSendNothing) {
-    FakeMessageDisplay display;
-    CSensor sensor = At(4);
-    CSizeList forty;
-    for (int i = 1; i <= 40; ++i)
-        forty.AddTail(i);
-    const LinkResult sizes = link.TryProgramSizes(sensor, forty);
-    EXPECT_EQ(sizes.status, LinkStatus::Refused);
-    ASSERT_EQ(sizes.messages.size(), 1u);
-    EXPECT_EQ(sizes.messages[0].id, unsigned{IDS_TOO_MANY_SIZES});
-
-    CCalCurve curve;
-    for (int i = 0; i < 26; ++i)
-        curve.AddTail(CCalPoint(10.125 + i, 1000.5 + i));
-    EXPECT_FALSE(link.ProgramCalibration(sensor, curve));
-    const auto shown = display.Messages();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].id, unsigned{IDS_CAL_REPLY_TOO_LONG});
-    EXPECT_NE(shown[0].text.find("these 26 cal points"), std::string::npos) << shown[0].text;
-    EXPECT_EQ(shown[0].caption, LoadString(IDS_APP_NAME));
-    EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(line.Written(), "");
-    EXPECT_EQ(sensor.GetCalCurve().GetCount(), 0);
 }
 
 } // namespace

@@ -550,18 +550,6 @@ TEST_F(SerialPortTest, DrainReadsUntilTheLineHasBeenQuiet) {
     EXPECT_LT(drained, 1500);
 }
 
-TEST_F(SerialPortTest, DiscardDropsWhatWaitsButNotWhatComesLater) {
-    ASSERT_TRUE(m_port.Open(3));
-    m_peer.Send({'o', 'l', 'd'});
-    std::this_thread::sleep_for(50ms);
-    m_port.DiscardInput();
-    m_peer.Send({'n'});
-    uint8_t buffer[4];
-    ASSERT_TRUE(m_port.Read(buffer, sizeof buffer));
-    ASSERT_EQ(m_port.GetLastReadCount(), 1u);
-    EXPECT_EQ(buffer[0], 'n');
-}
-
 // -------------------------------------------------------------- hang-up
 
 // The device vanishes during a read: the read ends at once as hung up, and
