@@ -61,7 +61,7 @@ std::vector<uint8_t> AllComPorts() {
 }
 
 std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports, IProgressIndicator* progress,
-                             const CStopSignal* stop) {
+                             const CStopSignal* stop, std::vector<PortScanOutcome>* outcomes) {
     if (progress) {
         progress->SetRange(0, 0);
         progress->SetPos(0);
@@ -69,7 +69,12 @@ std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports, IProgressIndicat
     CScanQueueSink queue;
     auto params = StartThreads(ports, queue, stop);
     std::vector<CSensor> found = Collect(queue, params.size(), progress);
-    for (auto& param : params)
+    if (outcomes)
+        outcomes->clear();
+    for (auto& param : params) {
         param->hThread.join();
+        if (outcomes)
+            outcomes->push_back({param->nPort, param->openFailure, param->openError, param->ended});
+    }
     return found;
 }

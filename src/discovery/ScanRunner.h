@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkResult.h"
+#include "link/PortOpenError.h"
 #include "model/CSensor.h"
 
 #include <cstdint>
@@ -7,6 +9,16 @@
 
 class CStopSignal;
 class IProgressIndicator;
+
+// How the scan of one com port went: whether its port opened (and the
+// errno behind a failure), and whether its scan ended early (PortGone,
+// Stopped) or probed every address (Done).
+struct PortScanOutcome {
+    uint8_t port = 0;
+    PortOpenFailure openFailure = PortOpenFailure::None;
+    int openError = 0;
+    LinkStatus ended = LinkStatus::Done;
+};
 
 // The com ports a full scan covers: 1 to 32.
 std::vector<uint8_t> AllComPorts();
@@ -18,6 +30,8 @@ std::vector<uint8_t> AllComPorts();
 // its range grows by 32 for every port that opened and it steps once for
 // every address probed. It is driven from the calling thread only. A stop
 // request ends every thread early; what was found until then is returned.
+// outcomes, when given, receives one entry per port, in the order of ports.
 std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports,
                              IProgressIndicator* progress = nullptr,
-                             const CStopSignal* stop = nullptr);
+                             const CStopSignal* stop = nullptr,
+                             std::vector<PortScanOutcome>* outcomes = nullptr);

@@ -13,13 +13,6 @@ namespace {
 
 constexpr int kAddressCount = 32;
 
-// Select, identify, read the sizes and read the calibration, each only if
-// all before it succeeded.
-bool ProbeCounter(CCounterLink& link, CSensor& sensor) {
-    return link.SelectAddress(sensor) && link.Identify(sensor) && link.ReadSizes(sensor) &&
-           link.ReadCalibration(sensor);
-}
-
 bool Stopped(const CStopSignal* stop) {
     return stop && stop->IsRequested();
 }
@@ -27,21 +20,22 @@ bool Stopped(const CStopSignal* stop) {
 // One address: a fresh working record, so nothing of the previous address
 // carries over; a complete record is posted as a copy of its own, which
 // the sink owns from then on. A stop that cut the exchange short leaves the
-// address unreported.
-void ProbeAddress(CCounterLink& link, int port, int address, IScanSink& sink,
-                  const CStopSignal* stop) {
+// address unreported. Returns what the probe came to.
+LinkResult ProbeAddress(CCounterLink& link, int port, int address, IScanSink& sink,
+                        const CStopSignal* stop) {
     CSensor working;
     working.SetPort(port);
     working.SetAddress(address);
-    const bool complete = ProbeCounter(link, working);
-    if (Stopped(stop))
-        return;
-    if (complete) {
+    const LinkResult result = link.TryReadCounter(working);
+    if (Stopped(stop) || result.status == LinkStatus::Stopped)
+        return result;
+    if (result.Ok()) {
         auto found = std::make_unique<CSensor>();
         *found = working;
         sink.SensorFound(std::move(found));
     }
     sink.AddressDone(port, address);
+    return result;
 }
 
 } // namespace
@@ -53,16 +47,32 @@ unsigned ScanThreadProc(ScanThreadParam* param) {
     const CStopSignal* stop = param->stop;
     CSerialPort serial;
     serial.SetStopSignal(stop);
-    if (Stopped(stop) || !serial.Open(port))
+    if (Stopped(stop)) {
+        param->ended = LinkStatus::Stopped;
         return port;
+    }
+    if (!serial.Open(port)) {
+        param->openFailure = serial.GetOpenFailure();
+        param->openError = serial.GetOpenError();
+        return port;
+    }
 
     // Reading drives no progress; a null indicator keeps the scan threads
     // away from the front end's indicator altogether.
     CNullProgress noProgress;
     CCounterLink link(&serial, &noProgress);
     sink.PortOpened(port);
-    for (int address = 0; address < kAddressCount && !Stopped(stop); ++address)
-        ProbeAddress(link, port, address, sink, stop);
+    for (int address = 0; address < kAddressCount; ++address) {
+        if (Stopped(stop)) {
+            param->ended = LinkStatus::Stopped;
+            break;
+        }
+        const LinkResult result = ProbeAddress(link, port, address, sink, stop);
+        if (result.EndsTheWork()) {
+            param->ended = result.status;
+            break;
+        }
+    }
 
     serial.Close();
     return port;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/LinkResult.h"
+#include "link/PortOpenError.h"
+
 #include <cstdint>
 #include <functional>
 #include <thread>
@@ -9,14 +12,21 @@ class IScanSink;
 
 // The start record of one scan thread: the com port it probes, the sink
 // that receives what it finds and, optionally, a stop signal. The thread
-// reads only nPort, pView and stop; the creator owns the record and keeps it
-// (and the signal) until the thread has been joined.
+// reads only nPort, pView and stop, and writes how its port fared; the
+// creator owns the record and keeps it (and the signal) until the thread
+// has been joined, and reads the outcome only after that.
 struct ScanThreadParam {
     std::thread hThread;
     uint32_t dwThreadId = 0;
     uint8_t nPort = 0;
     IScanSink* pView = nullptr;
     const CStopSignal* stop = nullptr;
+    // Outcome: why the port did not open (None: it did) with the errno
+    // behind it, and why the scan of an open port ended early (PortGone or
+    // Stopped; Done when every address was probed).
+    PortOpenFailure openFailure = PortOpenFailure::None;
+    int openError = 0;
+    LinkStatus ended = LinkStatus::Done;
 };
 
 // Probes the network addresses 0 to 31 of com port param->nPort, one after
@@ -25,7 +35,9 @@ struct ScanThreadParam {
 // whose tables could be read, and AddressDone after every address. A port
 // that does not open reports nothing. A stop request ends the thread before
 // its next address and cuts the exchange in progress; the port is closed
-// and nothing more is reported. Returns the port number.
+// and nothing more is reported. A port whose device vanishes ends the scan
+// at once after reporting the address in progress as done. Returns the
+// port number.
 unsigned ScanThreadProc(ScanThreadParam* param);
 
 // Starts ScanThreadProc(&param) on a new thread and fills in hThread and

@@ -28,6 +28,8 @@ using Clock = std::chrono::steady_clock;
 // Longest total read time-out honoured, so deadlines never overflow.
 constexpr uint64_t kMaxTotalMs = 5'000'000'000ULL;
 
+constexpr tcflag_t kFramingMask = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+
 enum class Wait { Ready, TimedOut, Failed, Stopped };
 
 timespec ToTimespec(Clock::duration d) {
@@ -40,25 +42,39 @@ int StopFd(const CStopSignal* stop) {
     return stop ? stop->Fd() : -1;
 }
 
-// Waits until fd has data or deadline passes (none: no limit), or the stop
+bool Stopped(const CStopSignal* stop) {
+    return stop && stop->IsRequested();
+}
+
+// Errors by which a terminal says that its device is gone.
+bool HungUpError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+LineFault FaultOf(Wait wait) {
+    return wait == Wait::Stopped ? LineFault::Stopped : LineFault::Failed;
+}
+
+// Waits until fd is ready or deadline passes (none: no limit), or the stop
 // descriptor becomes readable; signals restart the wait for the time left,
-// so a wait never ends early.
+// so a wait never ends early. A deadline that has passed still gets one
+// look without waiting: what is ready by then counts, however late the
+// calling thread came to run. A hang-up reads as ready, so the transfer
+// that follows learns of it.
 Wait WaitFor(int fd, short events, int stopFd, const Clock::time_point* deadline) {
     for (;;) {
         timespec ts{};
-        if (deadline) {
-            const Clock::duration left = *deadline - Clock::now();
-            if (left <= Clock::duration::zero())
-                return Wait::TimedOut;
-            ts = ToTimespec(left);
-        }
+        if (deadline)
+            ts = ToTimespec(std::max(Clock::duration::zero(), *deadline - Clock::now()));
         pollfd p[2] = {{fd, events, 0}, {stopFd, POLLIN, 0}};
         const int n = ::ppoll(p, 2, deadline ? &ts : nullptr, nullptr);
         if (n > 0 && (p[1].revents & POLLIN))
             return Wait::Stopped;
         if (n > 0)
             return (p[0].revents & POLLNVAL) ? Wait::Failed : Wait::Ready;
-        if (n < 0 && errno != EINTR)
+        if (n == 0)
+            return Wait::TimedOut;
+        if (errno != EINTR)
             return Wait::Failed;
     }
 }
@@ -126,65 +142,6 @@ int RequestLowLatency(int fd) {
     return (error == ENOTTY || error == EINVAL || error == EPERM) ? 0 : error;
 }
 
-speed_t SpeedCode(uint32_t baud) {
-    switch (baud) {
-    case 1200:
-        return B1200;
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    default:
-        return B0;
-    }
-}
-
-tcflag_t DataBitsFlag(uint8_t bits) {
-    switch (bits) {
-    case 5:
-        return CS5;
-    case 6:
-        return CS6;
-    case 7:
-        return CS7;
-    default:
-        return CS8;
-    }
-}
-
-// 0 none, 1 odd, 2 even, 3 mark, 4 space.
-tcflag_t ParityFlags(uint8_t parity) {
-    switch (parity) {
-    case 1:
-        return PARENB | PARODD;
-    case 2:
-        return PARENB;
-    case 3:
-        return PARENB | CMSPAR | PARODD;
-    case 4:
-        return PARENB | CMSPAR;
-    default:
-        return 0;
-    }
-}
-
-// 0 one, 1 one and a half, 2 two; termios has one flag for both longer ones.
-tcflag_t StopBitsFlag(uint8_t stopBits) {
-    return stopBits == 0 ? 0 : CSTOPB;
-}
-
-constexpr tcflag_t kFramingMask = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
-
 // tcsetattr succeeds when any part of a change took; check the parts that
 // matter did.
 bool LineTook(int fd, const termios& wanted) {
@@ -210,45 +167,58 @@ bool CSerialPort::IsOpen() const {
     return m_fd >= 0;
 }
 
-bool CSerialPort::Open(uint8_t port) {
+PortOpenFailure CSerialPort::TryOpen(uint8_t port) {
     if (IsOpen())
         Close();
     m_portNumber = port;
-    m_openFailure = PortOpenFailure::Other;
+    m_hungUp = false;
+    m_fault = LineFault::None;
     const int fd = OpenExclusive(PortDevicePath(port));
-    if (fd < 0) {
-        ReportOpenError(-fd);
-        return false;
-    }
+    if (fd < 0)
+        return OpenFailed(ClassifyPortOpenError(-fd), -fd);
     m_fd = fd;
-    const int error = (ConfigureLine() && ApplyTimeouts()) ? RequestLowLatency(m_fd) : errno;
+    const int error = ConfigureLine() ? RequestLowLatency(m_fd) : errno;
     if (error == 0)
-        return true;
+        return OpenFailed(PortOpenFailure::None, 0);
     // Ours alone, so drop the exclusive flag; closing releases the lock.
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
     m_fd = -1;
-    ReportOpenError(error);
+    return OpenFailed(ClassifySetupError(error), error);
+}
+
+PortOpenFailure CSerialPort::OpenFailed(PortOpenFailure failure, int error) {
+    m_openFailure = failure;
+    m_openError = error;
+    return failure;
+}
+
+bool CSerialPort::Open(uint8_t port) {
+    if (TryOpen(port) == PortOpenFailure::None)
+        return true;
+    ShowOpenFailure();
     return false;
 }
 
+void CSerialPort::ShowOpenFailure() const {
+    const unsigned id = PortOpenMessageId(m_openFailure);
+    if (id == 0)
+        return;
+    const std::string caption =
+        LoadString(IDS_PORT_OPEN_FAILED) + " " + std::to_string(m_portNumber);
+    MessageDisplay().Show(id, LoadString(id), caption, MsgButtons::Ok, MsgIcon::Warning);
+}
+
+// 9600 baud, 8 data bits, no parity, one stop bit, raw, no flow control.
 bool CSerialPort::ConfigureLine() {
-    if (!IsOpen())
-        return false;
     termios tio{};
     if (::tcgetattr(m_fd, &tio) != 0)
         return false;
-    const speed_t speed = SpeedCode(m_baudRate);
-    if (speed == B0) {
-        errno = EINVAL;
-        return false;
-    }
     ::cfmakeraw(&tio);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
+    ::cfsetispeed(&tio, B9600);
+    ::cfsetospeed(&tio, B9600);
     tio.c_cflag &= ~(kFramingMask | CRTSCTS);
-    tio.c_cflag |= DataBitsFlag(m_dataBits) | ParityFlags(m_parity) | StopBitsFlag(m_stopBits);
-    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
     // Time-outs are Read's own business; with one byte minimum a read of
     // an idle line reports EAGAIN and a read of 0 means the line hung up.
@@ -259,29 +229,12 @@ bool CSerialPort::ConfigureLine() {
     return LineTook(m_fd, tio);
 }
 
-// Read enforces the time-outs itself, so there is nothing to hand to the
-// driver; applying them checks that the device still answers, as the driver
-// call would.
-bool CSerialPort::ApplyTimeouts() {
-    termios tio{};
-    return IsOpen() && ::tcgetattr(m_fd, &tio) == 0;
-}
-
-void CSerialPort::ReportOpenError(int error) {
-    m_openFailure = ClassifyPortOpenError(error);
-    const unsigned id = PortOpenMessageId(m_openFailure);
-    if (id == 0)
-        return;
-    const std::string caption =
-        LoadString(IDS_PORT_OPEN_FAILED) + " " + std::to_string(m_portNumber);
-    MessageDisplay().Show(id, LoadString(id), caption, MsgButtons::Ok, MsgIcon::Warning);
-}
-
 bool CSerialPort::Close() {
     if (!IsOpen())
         return false;
     // Let written bytes leave first: the last one (the release byte) gets no
-    // echo to wait for, and flushing the output side would discard it.
+    // echo to wait for, and flushing the output side would discard it. A
+    // device that hung up refuses at once.
     while (::tcdrain(m_fd) != 0 && errno == EINTR) {
     }
     ::tcflush(m_fd, TCIFLUSH);
@@ -293,10 +246,35 @@ bool CSerialPort::Close() {
     return closed;
 }
 
+bool CSerialPort::Fail(LineFault fault) {
+    m_fault = fault;
+    if (fault == LineFault::HungUp)
+        m_hungUp = true;
+    return false;
+}
+
+bool CSerialPort::FailFromErrno(int error) {
+    return Fail(HungUpError(error) ? LineFault::HungUp : LineFault::Failed);
+}
+
+// Clears the last fault; false (with the fault set) when no transfer can
+// start: the port is closed or hung up, or a stop was requested.
+bool CSerialPort::ReadyForTransfer() {
+    m_fault = LineFault::None;
+    if (!IsOpen())
+        return Fail(LineFault::Failed);
+    if (m_hungUp)
+        return Fail(LineFault::HungUp);
+    if (Stopped(m_stop))
+        return Fail(LineFault::Stopped);
+    return true;
+}
+
 bool CSerialPort::Write(const uint8_t* bytes, size_t count) {
-    m_stopped = m_stop && m_stop->IsRequested();
-    if (!IsOpen() || (count > 0 && !bytes) || m_stopped)
+    if (!ReadyForTransfer())
         return false;
+    if (count > 0 && !bytes)
+        return Fail(LineFault::Failed);
     size_t done = 0;
     while (done < count) {
         const ssize_t n = ::write(m_fd, bytes + done, count - done);
@@ -309,11 +287,10 @@ bool CSerialPort::Write(const uint8_t* bytes, size_t count) {
         // The descriptor does not block: wait for room when the queue is full.
         const bool full = n == 0 || errno == EAGAIN || errno == EWOULDBLOCK;
         if (!full)
-            return false;
+            return FailFromErrno(errno);
         const Wait wait = WaitWritable(m_fd, StopFd(m_stop));
-        m_stopped = wait == Wait::Stopped;
         if (wait != Wait::Ready)
-            return false;
+            return Fail(FaultOf(wait));
     }
     return true;
 }
@@ -322,40 +299,84 @@ bool CSerialPort::Read(uint8_t* buffer, size_t count) {
     if (buffer && count > 0)
         std::memset(buffer, 0, count);
     m_lastReadCount = 0;
-    m_stopped = false;
-    if (!IsOpen() || (count > 0 && !buffer))
+    m_lastReadEnd = ReadEnd::Failed;
+    if (!ReadyForTransfer())
         return false;
+    if (count > 0 && !buffer)
+        return Fail(LineFault::Failed);
     const Clock::time_point start = Clock::now();
-    const uint64_t totalMs =
-        std::min<uint64_t>(uint64_t{m_timeouts.ReadTotalTimeoutMultiplier} * count +
-                               m_timeouts.ReadTotalTimeoutConstant,
-                           kMaxTotalMs);
+    const uint64_t totalMs = std::min<uint64_t>(uint64_t{kReadTotalTimeoutMultiplier} * count +
+                                                    m_timeouts.ReadTotalTimeoutConstant,
+                                                kMaxTotalMs);
     const Clock::time_point totalDeadline = start + std::chrono::milliseconds(totalMs);
     const std::chrono::milliseconds interval(m_timeouts.ReadIntervalTimeout);
     Clock::time_point deadline = totalDeadline;
     while (m_lastReadCount < count) {
         const Wait wait = WaitReadable(m_fd, StopFd(m_stop), deadline);
-        m_stopped = wait == Wait::Stopped;
-        if (wait != Wait::Ready)
-            return wait == Wait::TimedOut;
-        const ssize_t n = ::read(m_fd, buffer + m_lastReadCount, count - m_lastReadCount);
-        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
-            return false; // hung up or failed
-        if (n > 0) {
-            m_lastReadCount += static_cast<size_t>(n);
-            if (interval.count() != 0)
-                deadline = std::min(totalDeadline, Clock::now() + interval);
+        if (wait == Wait::TimedOut) {
+            m_lastReadEnd = deadline < totalDeadline ? ReadEnd::Interval : ReadEnd::Total;
+            return true;
         }
+        if (wait != Wait::Ready)
+            return Fail(FaultOf(wait));
+        const ssize_t n = ::read(m_fd, buffer + m_lastReadCount, count - m_lastReadCount);
+        if (n == 0)
+            return Fail(LineFault::HungUp);
+        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+            return FailFromErrno(errno);
+        if (n < 0)
+            continue;
+        m_lastReadCount += static_cast<size_t>(n);
+        const Clock::time_point now = Clock::now();
+        if (m_lastReadCount < count && now >= totalDeadline) {
+            // That was the last look after the total time-out.
+            m_lastReadEnd = ReadEnd::Total;
+            return true;
+        }
+        if (interval.count() != 0)
+            deadline = std::min(totalDeadline, now + interval);
     }
+    m_lastReadEnd = ReadEnd::Count;
     return true;
 }
 
 bool CSerialPort::SetReadIntervalTimeout(uint32_t ms) {
     m_timeouts.ReadIntervalTimeout = ms;
-    return !IsOpen() || ApplyTimeouts();
+    return true;
 }
 
 bool CSerialPort::SetReadTotalTimeoutConstant(uint32_t ms) {
     m_timeouts.ReadTotalTimeoutConstant = ms;
-    return !IsOpen() || ApplyTimeouts();
+    return true;
+}
+
+void CSerialPort::DiscardInput() {
+    if (IsOpen() && !m_hungUp)
+        ::tcflush(m_fd, TCIFLUSH);
+}
+
+bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
+    if (!ReadyForTransfer())
+        return false;
+    const Clock::time_point limit = Clock::now() + std::chrono::milliseconds(limitMs);
+    const std::chrono::milliseconds quiet(quietMs);
+    Clock::time_point quietUntil = Clock::now() + quiet;
+    uint8_t scratch[256];
+    for (;;) {
+        const Wait wait = WaitReadable(m_fd, StopFd(m_stop), std::min(quietUntil, limit));
+        if (wait == Wait::TimedOut)
+            return true;
+        if (wait != Wait::Ready)
+            return Fail(FaultOf(wait));
+        const ssize_t n = ::read(m_fd, scratch, sizeof scratch);
+        if (n == 0)
+            return Fail(LineFault::HungUp);
+        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+            return FailFromErrno(errno);
+        const Clock::time_point now = Clock::now();
+        if (now >= limit)
+            return true;
+        if (n > 0)
+            quietUntil = now + quiet;
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ISerialLine.h"
 #include "link/PortOpenError.h"
 
 #include <cstddef>
@@ -8,64 +9,76 @@
 class CStopSignal;
 
 // Read time-outs in milliseconds, with the meaning of the classic serial
-// time-out rules: a Read of count bytes ends when count bytes arrived, when
-// count * multiplier + constant ms passed since it began, or (interval not 0)
-// when more than interval ms pass after a byte without the next one.
+// time-out rules; the multiplier is fixed at 1 ms per byte asked for.
 struct CommTimeouts {
     uint32_t ReadIntervalTimeout = 0;
-    uint32_t ReadTotalTimeoutMultiplier = 1;
     uint32_t ReadTotalTimeoutConstant = 50;
-    uint32_t WriteTotalTimeoutMultiplier = 0;
-    uint32_t WriteTotalTimeoutConstant = 0;
 };
 
 // One com port, opened exclusively by number, at 9600 baud 8N1 with no flow
-// control. Blocking reads and writes under the time-outs above.
-class CSerialPort {
+// control (the only line the counters speak). Blocking reads and writes
+// under the time-outs above.
+class CSerialPort : public ISerialLine {
 public:
+    static constexpr uint32_t kReadTotalTimeoutMultiplier = 1;
+
     CSerialPort();
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
-    virtual ~CSerialPort();
+    ~CSerialPort() override;
 
-    // Shows the warning for a port in use or not permitted before returning
-    // false; GetOpenFailure() then says why it failed.
+    // Opens without showing anything; returns why it failed (None: open).
+    PortOpenFailure TryOpen(uint8_t port);
+    // TryOpen, then the warning for a port in use or not permitted before
+    // returning false; GetOpenFailure() then says why it failed.
     bool Open(uint8_t port);
     bool Close();
     bool IsOpen() const;
-    bool Write(const uint8_t* bytes, size_t count);
-    // Zero-fills count bytes of buffer, then reads up to count bytes.
-    bool Read(uint8_t* buffer, size_t count);
-    bool SetReadIntervalTimeout(uint32_t ms);
-    bool SetReadTotalTimeoutConstant(uint32_t ms);
+
+    bool Write(const uint8_t* bytes, size_t count) override;
+    // Zero-fills count bytes of buffer, then reads up to count bytes. When a
+    // time-out passes, what waits in the queue by then is still taken, so a
+    // thread that was late to run never misses bytes that came in time.
+    bool Read(uint8_t* buffer, size_t count) override;
+    bool SetReadIntervalTimeout(uint32_t ms) override;
+    bool SetReadTotalTimeoutConstant(uint32_t ms) override;
+    void DiscardInput() override;
+    bool DrainInput(uint32_t quietMs, uint32_t limitMs) override;
+
+    ReadEnd LastReadEnd() const override { return m_lastReadEnd; }
+    size_t GetLastReadCount() const override { return m_lastReadCount; }
+    // Why the last Read, Write or DrainInput failed. A device that hung up
+    // stays hung up: every later transfer fails at once.
+    LineFault LastFault() const override { return m_fault; }
 
     // A stop request cuts a read or a write in progress: it returns false at
     // once, and so does every later one. Null: nothing stops the port.
     void SetStopSignal(const CStopSignal* stop) { m_stop = stop; }
     // Whether the last Read or Write ended because a stop was requested.
-    bool WasStopped() const { return m_stopped; }
+    bool WasStopped() const { return m_fault == LineFault::Stopped; }
 
-    // Why the last Open failed (Other when it succeeded).
+    // Why the last Open failed (None when it succeeded), and the errno behind it.
     PortOpenFailure GetOpenFailure() const { return m_openFailure; }
+    int GetOpenError() const { return m_openError; }
     uint8_t GetPortNumber() const { return m_portNumber; }
     const CommTimeouts& GetTimeouts() const { return m_timeouts; }
-    // Bytes the last Read received (diagnostics and tests).
-    size_t GetLastReadCount() const { return m_lastReadCount; }
 
 private:
     bool ConfigureLine();
-    bool ApplyTimeouts();
-    void ReportOpenError(int error);
+    PortOpenFailure OpenFailed(PortOpenFailure failure, int error);
+    void ShowOpenFailure() const;
+    bool Fail(LineFault fault);
+    bool FailFromErrno(int error);
+    bool ReadyForTransfer();
 
     int m_fd = -1;
     uint8_t m_portNumber = 255;
-    uint32_t m_baudRate = 9600;
-    uint8_t m_parity = 0;
-    uint8_t m_dataBits = 8;
-    uint8_t m_stopBits = 0;
     CommTimeouts m_timeouts;
     size_t m_lastReadCount = 0;
-    PortOpenFailure m_openFailure = PortOpenFailure::Other;
+    ReadEnd m_lastReadEnd = ReadEnd::Failed;
+    LineFault m_fault = LineFault::None;
+    bool m_hungUp = false;
+    PortOpenFailure m_openFailure = PortOpenFailure::None;
+    int m_openError = 0;
     const CStopSignal* m_stop = nullptr;
-    bool m_stopped = false;
 };

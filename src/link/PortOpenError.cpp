@@ -3,9 +3,12 @@
 #include "res/StringTable.h"
 
 #include <cerrno>
+#include <cstring>
 
 PortOpenFailure ClassifyPortOpenError(int error) {
     switch (error) {
+    case 0:
+        return PortOpenFailure::None;
     case ENOENT:
     case ENODEV:
     case ENXIO:
@@ -26,6 +29,12 @@ PortOpenFailure ClassifyPortOpenError(int error) {
     }
 }
 
+PortOpenFailure ClassifySetupError(int error) {
+    if (error == EIO || error == ENXIO || error == ENODEV)
+        return PortOpenFailure::HungUp;
+    return ClassifyPortOpenError(error);
+}
+
 unsigned PortOpenMessageId(PortOpenFailure failure) {
     switch (failure) {
     case PortOpenFailure::InUse:
@@ -35,4 +44,23 @@ unsigned PortOpenMessageId(PortOpenFailure failure) {
     default:
         return 0;
     }
+}
+
+std::string DescribePortOpenFailure(PortOpenFailure failure, int error) {
+    switch (failure) {
+    case PortOpenFailure::None:
+        return "open";
+    case PortOpenFailure::NoSuchPort:
+        return "no such device";
+    case PortOpenFailure::InUse:
+        return "in use by another program";
+    case PortOpenFailure::AccessDenied:
+        return "permission denied";
+    case PortOpenFailure::HungUp:
+        return "the device hung up";
+    case PortOpenFailure::Other:
+        break;
+    }
+    return error == 0 ? "could not be opened"
+                      : std::string("could not be opened (") + std::strerror(error) + ")";
 }

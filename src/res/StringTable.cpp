@@ -53,6 +53,8 @@ const std::map<unsigned, const char*>& Table() {
         // Our own texts: the counter did not take a save (no echo, port gone).
         {IDS_SIZES_NOT_TAKEN, "The counter did not take the sizes.\nCheck that it is switched on and connected, then save again.\nYour changes are kept."},
         {IDS_CALS_NOT_TAKEN, "The counter did not take the calibration points.\nCheck that it is switched on and connected, then save again.\nYour changes are kept."},
+        // Our own text: the counter could never send such a curve back whole.
+        {IDS_CAL_REPLY_TOO_LONG, "This calibration curve is too long: the counter's reply holds %d characters, so only the first %d of these %d cal points could be read back.\nPlease delete points or shorten their values."},
         {IDS_FAILED_EMPTY_DOC, "Failed to create empty document."},
         {IDS_ENTER_NUMBER, "Please enter a number."},
         {IDS_ENTER_NUMBER_BETWEEN, "Please enter a number between %1 and %2."},

@@ -50,6 +50,10 @@ enum StringId : unsigned {
     // Our own texts: a save whose table did not reach the counter.
     IDS_SIZES_NOT_TAKEN = 61244,
     IDS_CALS_NOT_TAKEN = 61245,
+    // Our own text: a calibration curve whose reply the counter could not
+    // send back whole (formatted with the reply's length, the points that
+    // fit and the points given).
+    IDS_CAL_REPLY_TOO_LONG = 61240,
     IDS_FAILED_EMPTY_DOC = 61700,
     IDS_ENTER_NUMBER = 61713,
     IDS_ENTER_NUMBER_BETWEEN = 61715,

@@ -3,6 +3,7 @@
 #include "sim/SimText.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -156,9 +157,30 @@ bool CSimCounter::Select() {
     return m_present;
 }
 
+bool CSimCounter::Select(uint8_t addressByte, std::vector<SimOutByte>& out) {
+    if (!Select())
+        return false;
+    std::lock_guard lock(m_mutex);
+    Echo(addressByte, out);
+    return true;
+}
+
 void CSimCounter::Release() {
     std::lock_guard lock(m_mutex);
     m_line.clear();
+}
+
+void CSimCounter::Release(bool byReleaseByte, std::vector<SimOutByte>& out) {
+    Release();
+    std::lock_guard lock(m_mutex);
+    if (byReleaseByte)
+        for (char c : m_config.faults.releaseNoise)
+            out.push_back({static_cast<uint8_t>(c), 0});
+}
+
+bool CSimCounter::TakeHangUp() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_hangUp, false);
 }
 
 void CSimCounter::Receive(uint8_t byte, std::vector<SimOutByte>& out) {
@@ -167,7 +189,8 @@ void CSimCounter::Receive(uint8_t byte, std::vector<SimOutByte>& out) {
     Echo(byte, out);
     if (m_line.empty() && byte == 'T') {
         m_lastLine = "T";
-        SendReply(m_config.model + std::string(std::max(m_config.faults.overlongBytes, 0), '#'),
+        const SimFaults faults = ReplyFaults('T');
+        SendReply(m_config.model + std::string(std::max(faults.overlongBytes, 0), '#'), faults,
                   out);
         return;
     }
@@ -178,15 +201,23 @@ void CSimCounter::Receive(uint8_t byte, std::vector<SimOutByte>& out) {
         EndOfLine(out);
 }
 
+// The echo of the byte at position m_bytesSinceSelect (0: the address byte).
 void CSimCounter::Echo(uint8_t byte, std::vector<SimOutByte>& out) {
     const SimFaults& faults = m_config.faults;
-    if (faults.echoStopsAfter >= 0 && m_bytesSinceSelect > faults.echoStopsAfter)
+    const int position = m_bytesSinceSelect;
+    if (position == faults.hangUpAt)
+        m_hangUp = true;
+    if (faults.echoStopsAfter >= 0 && position > faults.echoStopsAfter)
         m_echoStopped = true;
     if (m_echoStopped)
         return;
-    if (m_bytesSinceSelect == faults.wrongEchoAt)
+    if (position == faults.echoNoiseAt)
+        for (char c : faults.echoNoise)
+            out.push_back({static_cast<uint8_t>(c), 0});
+    if (position == faults.wrongEchoAt)
         byte ^= 0x01;
-    out.push_back({byte, 0});
+    const int64_t late = position == faults.lateEchoAt ? faults.lateEchoMs * kNsPerMs : 0;
+    out.push_back({byte, late});
 }
 
 void CSimCounter::EndOfLine(std::vector<SimOutByte>& out) {
@@ -194,9 +225,11 @@ void CSimCounter::EndOfLine(std::vector<SimOutByte>& out) {
     m_line.clear();
     m_lastLine = line;
     if (line == "P") {
-        SendReply(BuildSizesReply(), out);
+        const SimFaults faults = ReplyFaults('P');
+        SendReply(BuildSizesReply(faults), faults, out);
     } else if (line == "K") {
-        SendReply(BuildCalibrationReply(), out);
+        const SimFaults faults = ReplyFaults('K');
+        SendReply(BuildCalibrationReply(faults), faults, out);
     } else if (line == "o0001" || line == "o0000") {
         m_flashOn = line == "o0001";
         ++m_flashCommands;
@@ -230,10 +263,27 @@ void CSimCounter::Program(char command, const std::string& text) {
     ++m_calibrationProgrammed;
 }
 
+// The faults for the reply to query: all of them, or, when the reply
+// faults are limited to other queries, none of the reply faults.
+SimFaults CSimCounter::ReplyFaults(char query) const {
+    SimFaults faults = m_config.faults;
+    if (faults.replyFaultsOn.empty() || faults.replyFaultsOn.find(query) != std::string::npos)
+        return faults;
+    const SimFaults none;
+    faults.badChecksum = none.badChecksum;
+    faults.noMarker = none.noMarker;
+    faults.noReply = none.noReply;
+    faults.replyDelayMs = none.replyDelayMs;
+    faults.gapAfterByte = none.gapAfterByte;
+    faults.noise = none.noise;
+    faults.overlongBytes = none.overlongBytes;
+    return faults;
+}
+
 // Queues a reply with the timing faults: the delay before the first byte,
 // noise ahead of the reply, and a gap after one of its bytes.
-void CSimCounter::SendReply(const std::string& reply, std::vector<SimOutByte>& out) const {
-    const SimFaults& faults = m_config.faults;
+void CSimCounter::SendReply(const std::string& reply, const SimFaults& faults,
+                            std::vector<SimOutByte>& out) const {
     if (faults.noReply)
         return;
     int64_t pause = static_cast<int64_t>(faults.replyDelayMs) * kNsPerMs;
@@ -249,28 +299,27 @@ void CSimCounter::SendReply(const std::string& reply, std::vector<SimOutByte>& o
     }
 }
 
-std::string CSimCounter::BuildSizesReply() const {
+std::string CSimCounter::BuildSizesReply(const SimFaults& faults) const {
     if (!m_config.sizesReplyOverride.empty())
         return m_config.sizesReplyOverride;
     std::string data;
     for (double size : m_config.sizes)
         data += ' ' + SimFormatNumber(size);
-    return BuildReply(data);
+    return BuildReply(data, faults);
 }
 
-std::string CSimCounter::BuildCalibrationReply() const {
+std::string CSimCounter::BuildCalibrationReply(const SimFaults& faults) const {
     if (!m_config.calibrationReplyOverride.empty())
         return m_config.calibrationReplyOverride;
     std::string data;
     for (const auto& [size, voltage] : m_config.points)
         data += ' ' + SimFormatNumber(size) + ' ' + SimFormatNumber(voltage);
-    return BuildReply(data);
+    return BuildReply(data, faults);
 }
 
 // data is the values, each after one space; the checksum covers exactly
 // that, and the space before the marker follows it.
-std::string CSimCounter::BuildReply(const std::string& data) const {
-    const SimFaults& faults = m_config.faults;
+std::string CSimCounter::BuildReply(const std::string& data, const SimFaults& faults) const {
     std::string padded = std::string(std::max(faults.overlongBytes, 0), ' ') + data;
     uint32_t sum = SimByteSum(padded) + (faults.badChecksum ? 1 : 0);
     std::string marker = faults.noMarker ? " " : " C/S ";

@@ -55,19 +55,27 @@ public:
     bool IsPresent() const;
 
     // Line events, called by the port's thread. Select returns whether the
-    // counter answers its address byte (it is present); the port echoes it.
+    // counter answers its address byte (it is present); the second form
+    // also queues the echo of the address byte, with its faults.
     bool Select();
+    bool Select(uint8_t addressByte, std::vector<SimOutByte>& out);
     void Receive(uint8_t byte, std::vector<SimOutByte>& out);
+    // Ends the selection; a release byte also sends the release noise.
     void Release();
+    void Release(bool byReleaseByte, std::vector<SimOutByte>& out);
+    // Whether a byte received since the last call asked the port to hang up.
+    bool TakeHangUp();
 
 private:
     void Echo(uint8_t byte, std::vector<SimOutByte>& out);
     void EndOfLine(std::vector<SimOutByte>& out);
     void Program(char command, const std::string& text);
-    void SendReply(const std::string& reply, std::vector<SimOutByte>& out) const;
-    std::string BuildSizesReply() const;
-    std::string BuildCalibrationReply() const;
-    std::string BuildReply(const std::string& data) const;
+    SimFaults ReplyFaults(char query) const;
+    void SendReply(const std::string& reply, const SimFaults& faults,
+                   std::vector<SimOutByte>& out) const;
+    std::string BuildSizesReply(const SimFaults& faults) const;
+    std::string BuildCalibrationReply(const SimFaults& faults) const;
+    std::string BuildReply(const std::string& data, const SimFaults& faults) const;
 
     const int m_address;
     mutable std::mutex m_mutex;
@@ -82,5 +90,6 @@ private:
     // State of the current selection.
     int m_bytesSinceSelect = 0;
     bool m_echoStopped = false;
+    bool m_hangUp = false;
     std::string m_line;
 };

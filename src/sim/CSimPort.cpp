@@ -9,7 +9,9 @@
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -208,6 +210,27 @@ bool CSimPort::ReleaseExclusive() {
     return ioctl(m_slave, TIOCNXCL) == 0;
 }
 
+bool CSimPort::SetUrgent() {
+    while (m_threadId == 0)
+        std::this_thread::yield();
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(m_threadId.load()), -10) == 0;
+}
+
+void CSimPort::HangUp() {
+    m_hangUpRequested = true;
+    uint64_t one = 1;
+    while (write(m_wake, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+// Called on the port's thread only, which serves nothing afterwards.
+void CSimPort::CloseMaster() {
+    if (m_master >= 0)
+        close(m_master);
+    m_master = -1;
+    m_hungUp = true;
+}
+
 void CSimPort::Record(const SimTranscriptEntry& entry) {
     std::unique_lock lock(m_transcriptMutex);
     RecordLocked(entry);
@@ -238,6 +261,7 @@ void CSimPort::Publish(std::unique_lock<std::mutex>& lock, const SimTranscriptEn
 // The thread: waits for bytes from the program, for the time of the next
 // byte the counters send, or for the wake-up that ends it.
 void CSimPort::Serve() {
+    m_threadId = static_cast<int>(::syscall(SYS_gettid));
     for (;;) {
         int64_t next = NextSendTime();
         timespec timeout{};
@@ -255,13 +279,20 @@ void CSimPort::Serve() {
                 continue;
             return;
         }
-        if (fds[0].revents != 0)
+        if (fds[0].revents != 0) {
+            if (m_hangUpRequested)
+                CloseMaster();
             return;
+        }
         // Open events first: a program's open comes before its first byte.
         if (m_watch >= 0 && (fds[2].revents & POLLIN))
             DiscardIfNobodyListens();
         if (fds[1].revents & POLLIN) {
             ReadInput();
+            if (m_hangUpRequested) {
+                CloseMaster();
+                return;
+            }
         } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             // Not expected while the own slave descriptor is open; do not spin.
             pollfd wake{m_wake, POLLIN, 0};
@@ -322,7 +353,7 @@ void CSimPort::ReadInput() {
         if (count <= 0)
             return;
         const int64_t now = SimMonotonicNs();
-        for (ssize_t i = 0; i < count; ++i)
+        for (ssize_t i = 0; i < count && !m_hangUpRequested; ++i)
             HandleByte(buffer[i], now);
     }
 }
@@ -332,25 +363,34 @@ void CSimPort::ReadInput() {
 // nobody; any other byte goes to the selected counter, if there is one.
 void CSimPort::HandleByte(uint8_t byte, int64_t now) {
     Record({now, true, byte});
+    m_scratch.clear();
     if (byte == 0xBF || (byte >= 0x80 && byte <= 0x9F)) {
         if (m_selected)
-            m_selected->Release();
+            m_selected->Release(byte == 0xBF, m_scratch);
         m_selected = nullptr;
-        if (byte == 0xBF)
-            return;
-        CSimCounter* counter = Counter(byte - 0x80);
-        if (counter && counter->Select()) {
-            m_selected = counter;
-            m_out.push_back({byte, now, 0});
-        }
-        return;
+        if (byte != 0xBF)
+            Select(byte, now);
+    } else if (m_selected) {
+        m_selected->Receive(byte, m_scratch);
     }
-    if (!m_selected)
-        return;
+    Queue(now);
+    if (m_selected && m_selected->TakeHangUp())
+        m_hangUpRequested = true;
+}
+
+void CSimPort::Select(uint8_t byte, int64_t now) {
+    Queue(now); // what the released counter still sends goes first
     m_scratch.clear();
-    m_selected->Receive(byte, m_scratch);
+    CSimCounter* counter = Counter(byte - 0x80);
+    if (counter && counter->Select(byte, m_scratch))
+        m_selected = counter;
+}
+
+// Queues the bytes the counters just produced, caused by a byte at now.
+void CSimPort::Queue(int64_t now) {
     for (const SimOutByte& out : m_scratch)
         m_out.push_back({out.byte, now, out.pauseNs});
+    m_scratch.clear();
 }
 
 int64_t CSimPort::NextSendTime() const {

@@ -69,6 +69,18 @@ public:
     // ended without releasing it. True when the ioctl succeeded.
     bool ReleaseExclusive();
 
+    // Runs the port's thread ahead of ordinary work (nice -10), as a real
+    // counter does not share the computer's cores with the program under
+    // test. False when the system does not permit it.
+    bool SetUrgent();
+
+    // The device vanishes: the port's thread closes the master side at once
+    // (a program that has the link open reads a hang-up) and serves nothing
+    // more. A counter's hangUpAt fault does the same in mid-exchange.
+    void HangUp();
+    // Whether the device has vanished.
+    bool HasHungUp() const { return m_hungUp; }
+
 private:
     struct Pending {
         uint8_t byte;
@@ -83,6 +95,9 @@ private:
     void ReadOpenEvents();
     void DiscardIfNobodyListens();
     void HandleByte(uint8_t byte, int64_t now);
+    void Select(uint8_t byte, int64_t now);
+    void Queue(int64_t now);
+    void CloseMaster();
     int64_t NextSendTime() const;
     void SendDue();
     void Record(const SimTranscriptEntry& entry);
@@ -122,6 +137,10 @@ private:
     std::mutex m_listenerMutex;
     std::function<void(const SimTranscriptEntry&)> m_listener;
     std::atomic<bool> m_pacing{false};
+    std::atomic<bool> m_hangUpRequested{false};
+    // The kernel's id of the port's thread, once it runs.
+    std::atomic<int> m_threadId{0};
+    std::atomic<bool> m_hungUp{false};
 
     std::thread m_thread;
 };

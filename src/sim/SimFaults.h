@@ -5,12 +5,14 @@
 // Misbehaviour of one simulated counter. Byte positions count the bytes a
 // program sends after the address byte that selected the counter (1-based),
 // so the command letter is byte 1 and the first text byte of a programming
-// line is byte 2. Every fault is off by default.
+// line is byte 2; where a knob says so, 0 is the address byte itself. Every
+// fault is off by default.
 struct SimFaults {
     // After this many echoed bytes the counter echoes nothing more until it
     // is selected again (-1: never stops).
     int echoStopsAfter = -1;
-    // This byte is echoed with another value (its lowest bit flipped); -1: never.
+    // This byte (0: the address byte) is echoed with another value (its
+    // lowest bit flipped); -1: never.
     int wrongEchoAt = -1;
     // Size and calibration replies carry a checksum one too high.
     bool badChecksum = false;
@@ -30,4 +32,20 @@ struct SimFaults {
     // spaces in the data of a size or calibration reply (the checksum still
     // matches what is sent), '#' characters after the model text of T.
     int overlongBytes = 0;
+    // The queries ('T', 'P', 'K') whose replies the reply faults above
+    // (noReply, replyDelayMs, the gap, noise, overlongBytes, badChecksum,
+    // noMarker) touch; empty: all of them.
+    std::string replyFaultsOn;
+    // The echo of this byte (0: the address byte) comes lateEchoMs late; -1: never.
+    int lateEchoAt = -1;
+    int lateEchoMs = 0;
+    // echoNoise is sent right before the echo of this byte (0: the address
+    // byte); -1: never.
+    int echoNoiseAt = -1;
+    std::string echoNoise;
+    // Sent after every release byte that ends a selection of the counter.
+    std::string releaseNoise;
+    // The port hangs up (its device vanishes) when this byte arrives (0: the
+    // address byte); -1: never.
+    int hangUpAt = -1;
 };

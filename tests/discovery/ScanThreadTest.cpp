@@ -264,3 +264,49 @@ TEST_F(ScanThreadTest, StopEndsTheScanMidwayAndReleasesThePort) {
     EXPECT_TRUE(again.Open(6));
     EXPECT_TRUE(m_display.Messages().empty());
 }
+
+// The device vanishes while a counter is asked for its model: the scan
+// reports that address as done, ends at once without trying the others, and
+// says why; what was found before it stands.
+TEST_F(ScanThreadTest, PortThatVanishesEndsTheScanAtOnceAsGone) {
+    CSimPort& port = m_network.AddPort(7);
+    port.AddCounter(Counter(1, "KTR-100\r\n", {0.3}, {{0.3, 100}}));
+    SimCounterConfig vanishing = Counter(3, "KTR-100\r\n", {0.5}, {{0.5, 150}});
+    vanishing.faults.hangUpAt = 1; // the T of identification
+    port.AddCounter(vanishing);
+    RecordingSink sink;
+    ScanThreadParam param;
+    param.nPort = 7;
+    param.pView = &sink;
+
+    const auto start = std::chrono::steady_clock::now();
+    StartScanThread(param);
+    param.hThread.join();
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    std::vector<std::string> expected = ExpectedEvents(7, {1});
+    expected.resize(1 + 2 + 3); // opened; 0; found 1, done 1; done 2; done 3
+    EXPECT_EQ(sink.Events(), expected);
+    EXPECT_EQ(param.ended, LinkStatus::PortGone);
+    EXPECT_EQ(param.openFailure, PortOpenFailure::None);
+    // The 28 addresses after it alone would take 28 x 51 ms.
+    EXPECT_LT(took, std::chrono::milliseconds(1400));
+    EXPECT_TRUE(port.HasHungUp());
+}
+
+// A runner reports how each port fared: open and scanned to the end, gone,
+// not there.
+TEST_F(ScanThreadTest, RunnerReportsHowEachPortFared) {
+    m_network.AddPort(8);
+    SimCounterConfig vanishing = Counter(0, "KTR-100\r\n", {0.5}, {{0.5, 150}});
+    vanishing.faults.hangUpAt = 0;
+    m_network.AddPort(9).AddCounter(vanishing);
+    std::vector<PortScanOutcome> outcomes;
+    RunScan({8, 9, 10}, nullptr, nullptr, &outcomes);
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[0].port, 8);
+    EXPECT_EQ(outcomes[0].openFailure, PortOpenFailure::None);
+    EXPECT_EQ(outcomes[0].ended, LinkStatus::Done);
+    EXPECT_EQ(outcomes[1].ended, LinkStatus::PortGone);
+    EXPECT_EQ(outcomes[2].openFailure, PortOpenFailure::NoSuchPort);
+}

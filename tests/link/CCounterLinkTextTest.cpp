@@ -3,6 +3,8 @@
 
 #include "link/CCounterLink.h"
 
+#include "link/ReplyFormat.h"
+
 #include "CCounterLinkTestLocale.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
@@ -51,6 +53,14 @@ std::vector<std::pair<double, double>> Points(const CCalCurve& curve) {
         points.emplace_back(p.m_size, p.m_voltage);
     }
     return points;
+}
+
+// count sizes 1, 2, 3, ...
+std::vector<double> Ascending(int count) {
+    std::vector<double> sizes;
+    for (int i = 1; i <= count; ++i)
+        sizes.push_back(i);
+    return sizes;
 }
 
 class CounterTextTest : public CLocaleParamTest {};
@@ -105,25 +115,58 @@ TEST(CounterText, HexKeepsTheLast8DigitsAndReadsOthersAsZero) {
     EXPECT_EQ(L::ParseHex("FFFFFFFFFFFF"), 0xFFFFFFFFu);
 }
 
-TEST(CounterText, ReplyCheck) {
-    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S 000164\r\n"));
-    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 1.0 2.0 C/S 0002c3\r\n"));
-    EXPECT_FALSE(L::CheckReply(" 0.3 0.5 1.0 2.0 C/S 000165\r\n"));
-    EXPECT_FALSE(L::CheckReply(" 0.3 0.5 000164\r\n"));
-    EXPECT_FALSE(L::CheckReply(""));
-    // Any one character may separate marker and digits; a second space reads
-    // as a leading 0; without a separator the first digit is lost.
-    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S:000164"));
-    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S  000164\r\n"));
-    EXPECT_FALSE(L::CheckReply(" 0.3 0.5 C/S164"));
-    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 C/S 164\n\n"));
-    // The marker may come in lower case too, and data letters count upper-cased.
-    EXPECT_TRUE(L::CheckReply(" 0.3 0.5 c/s 164"));
-    EXPECT_TRUE(L::CheckReply("a C/S 41"));
-    // Degenerate replies: nothing before the marker sums to 0.
-    EXPECT_TRUE(L::CheckReply("C/S 0"));
-    EXPECT_TRUE(L::CheckReply("C/S"));
-    EXPECT_FALSE(L::CheckReply("C/S 1"));
+struct ReplyCase {
+    std::string reply;
+    ReplyVerdict verdict;
+};
+
+// One grammar: marker in any case, one separator, hex digits, then only
+// line ends; the check and the parsers agree on where the data ends.
+TEST(CounterText, ReplyGrammar) {
+    const auto V = ReplyVerdict::Valid;
+    const auto Sum = ReplyVerdict::BadChecksum;
+    const auto Bad = ReplyVerdict::Malformed;
+    // 89 '@' sum to 0x1640: digits "164" must not borrow a 0 from the line end.
+    const std::string sum1640(89, '@');
+    const std::vector<ReplyCase> cases = {
+        {" 0.3 0.5 C/S 000164\r\n", V},
+        {" 0.3 0.5 1.0 2.0 C/S 0002c3\r\n", V},
+        {" 0.3 0.5 1.0 2.0 C/S 000165\r\n", Sum},
+        {" 0.3 0.5 000164\r\n", ReplyVerdict::NoMarker},
+        {"", ReplyVerdict::NoMarker},
+        // Any one separator; more spaces read as leading zeros; without a
+        // separator the first digit is lost.
+        {" 0.3 0.5 C/S:000164", V},
+        {" 0.3 0.5 C/S  000164\r\n", V},
+        {" 0.3 0.5 C/S164", Sum},
+        // Any line end, or none.
+        {" 0.3 0.5 C/S 164", V},
+        {" 0.3 0.5 C/S 164\n\n", V},
+        {" 0.3 0.5 C/S 000164\n\r", V},
+        {" 0.3 0.5 C/S 000164\r\n\r\n", V},
+        {sum1640 + " C/S 164\n\r", Sum},
+        {sum1640 + " C/S 1640\n\r", V},
+        // Anything else after the digits.
+        {" 0.3 0.5 C/S 000164 \r\n", Bad},
+        {" 0.3 0.5 C/S 16\n4", Bad},
+        {" 0.3 0.5 C/S 000164x", Bad},
+        {" 0.3 0.5 C/S ", Bad},
+        {" 0.3 0.5 C/S", Bad},
+        // The marker stands first or after the space that ends a value.
+        {" 0.3 0.5C/S 0", Bad},
+        {"C/S 0", V},
+        // Letters count upper-cased, in the marker and in the data.
+        {" 0.3 0.5 c/s 164", V},
+        {" 0.3 0.5 C/s 164", V},
+        {"a C/S 41", V},
+        // Leading zeros are harmless; a ninth significant digit is not.
+        {" 0.3 0.5 C/S 0000000164", V},
+        {" 0.3 0.5 C/S 100000164", Sum},
+    };
+    for (const ReplyCase& c : cases) {
+        EXPECT_EQ(JudgeReply(c.reply), c.verdict) << testing::PrintToString(c.reply);
+        EXPECT_EQ(L::CheckReply(c.reply), c.verdict == V) << testing::PrintToString(c.reply);
+    }
 }
 
 // --------------------------------------------------------------- parsing
@@ -140,6 +183,10 @@ TEST_P(CounterTextTest, SizesReplyParsesInOrder) {
     // The sent text reads back as the fields went out.
     EXPECT_TRUE(L::ParseSizes(" .25 5.2 15. 20. 100 C/S 00037F", sensor));
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.25, 5.2, 15, 20, 100}));
+
+    // The marker in any letter case ends the data, as the check sees it.
+    EXPECT_TRUE(L::ParseSizes(" 0.3 0.5 c/s 000164", sensor));
+    EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3, 0.5}));
 
     // A value with no space before the marker is dropped.
     EXPECT_TRUE(L::ParseSizes(" 0.3 0.5C/S 0", sensor));
@@ -165,6 +212,11 @@ TEST_P(CounterTextTest, CalibrationParsesPairs) {
     EXPECT_TRUE(L::ParseCalibration(" 0.3 100 0.5 150.5 1 400", sensor));
     EXPECT_EQ(Points(sensor.GetCalCurve()),
               (std::vector<std::pair<double, double>>{{0.3, 100}, {0.5, 150.5}, {1, 400}}));
+
+    // A lower-case marker ends the data: its checksum digits are no point.
+    EXPECT_TRUE(L::ParseCalibration(" 0.3 100 0.5 150 1 400 c/s 0003D0\r\n", sensor));
+    EXPECT_EQ(Points(sensor.GetCalCurve()),
+              (std::vector<std::pair<double, double>>{{0.3, 100}, {0.5, 150}, {1, 400}}));
 
     // One token but no point is still a parsed reply; no token is not.
     EXPECT_TRUE(L::ParseCalibration(" 0.3 C/S 0", sensor));
@@ -200,6 +252,10 @@ TEST_P(CounterTextTest, SizeValidation) {
         {{15.2, 15.7}, {IDS_SIZES_NOT_ASCENDING}},
         {{5.21, 5.29}, {IDS_SIZES_NOT_ASCENDING}},
         {{0.004, 1}, {IDS_SIZES_NOT_ASCENDING}},
+        // The counter holds 32 sizes at most.
+        {Ascending(32), {}},
+        {Ascending(33), {IDS_TOO_MANY_SIZES}},
+        {Ascending(40), {IDS_TOO_MANY_SIZES}},
     };
     FakeMessageDisplay display;
     for (const auto& c : cases) {
@@ -225,6 +281,14 @@ TEST(CounterText, ValidationSortsAndWarnsLikeEveryAppMessage) {
     EXPECT_EQ(shown.buttons, MsgButtons::Ok);
     EXPECT_EQ(shown.icon, MsgIcon::Warning);
     EXPECT_FALSE(LoadString(IDS_SIZE_TOO_LARGE).empty());
+}
+
+// count points whose texts take 14 bytes each (" 10.125 1000.5").
+std::vector<std::pair<double, double>> LongCurve(int count) {
+    std::vector<std::pair<double, double>> points;
+    for (int i = 0; i < count; ++i)
+        points.emplace_back(10.125 + i, 1000.5 + i);
+    return points;
 }
 
 struct CurveCase {
@@ -253,6 +317,10 @@ TEST_P(CounterTextTest, CalibrationValidation) {
         {{{0.0001, 100}, {0.5, 150}, {0.7, 200}}, {kSize}},
         {{{1.0001, 100}, {1.0002, 150}, {2, 200}}, {kSize}},
         {{{0.3, 100}, {0.5, 150.0001}, {0.7, 150.0002}}, {kVolt}},
+        // A reply the counter could not send back whole in 256 bytes.
+        {{{0.3, 100}, {0.5, 150}, {1e300, 200}}, {IDS_CAL_REPLY_TOO_LONG}},
+        {LongCurve(26), {IDS_CAL_REPLY_TOO_LONG}},
+        {LongCurve(17), {}},
     };
     FakeMessageDisplay display;
     for (const auto& c : cases) {
@@ -262,6 +330,30 @@ TEST_P(CounterTextTest, CalibrationValidation) {
             << testing::PrintToString(c.points);
         EXPECT_EQ(display.Ids(), c.messages) << testing::PrintToString(c.points);
     }
+}
+
+// A refused long curve names how many points fit, and that many do fit
+// the calibration reply while one more would not.
+TEST_P(CounterTextTest, TooLongCurveSaysHowManyPointsFit) {
+    CCalCurve curve = Curve(LongCurve(26));
+    const LinkResult result = L::CheckCalibration(curve);
+    ASSERT_EQ(result.status, LinkStatus::Refused);
+    ASSERT_EQ(result.messages.size(), 1u);
+    const std::string& text = result.messages[0].text;
+    EXPECT_NE(text.find(" 256 "), std::string::npos) << text;
+    EXPECT_NE(text.find(" of these 26 "), std::string::npos) << text;
+    const size_t at = text.find("the first ") + 10;
+    const int fit = std::stoi(text.substr(at));
+
+    const auto replyLength = [&](int points) {
+        std::string data;
+        L::FormatCalibration(Curve(LongCurve(points)), data);
+        return data.size() + std::string(" C/S 000000\r\n").size();
+    };
+    EXPECT_LE(replyLength(fit), L::kCalibrationReplySize);
+    EXPECT_GT(replyLength(fit + 1), L::kCalibrationReplySize);
+    CCalCurve fitting = Curve(LongCurve(fit));
+    EXPECT_TRUE(L::CheckCalibration(fitting).Ok());
 }
 
 } // namespace

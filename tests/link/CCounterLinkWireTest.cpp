@@ -10,6 +10,7 @@
 #include "sim/CSimNetwork.h"
 #include "support/FakeMessageDisplay.h"
 #include "support/RecordingProgress.h"
+#include "support/TableValues.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
-
-using Points = std::vector<std::pair<double, double>>;
 
 const std::string kRel = "\xBF";
 const std::string kCrLf = "\r\n";
@@ -111,22 +111,6 @@ CSensor SensorAt(int address) {
     sensor.SetPort(CSimLine::kCom);
     sensor.SetAddress(address);
     return sensor;
-}
-
-std::vector<double> Values(const CSizeList& list) {
-    std::vector<double> values;
-    for (auto pos = list.GetHeadPosition(); pos;)
-        values.push_back(list.GetNext(pos));
-    return values;
-}
-
-Points PointsOf(const CCalCurve& curve) {
-    Points points;
-    for (auto pos = curve.GetHeadPosition(); pos;) {
-        const CCalPoint& p = curve.GetNext(pos);
-        points.emplace_back(p.m_size, p.m_voltage);
-    }
-    return points;
 }
 
 std::vector<std::string> ProgressOfOneAttempt(int length, int steps) {
@@ -487,6 +471,58 @@ TEST_F(CounterWireTest, GapsInsideRepliesAgainstTheInterval) {
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3, 0.5}));
     EXPECT_FALSE(line.link.ReadCalibration(sensor));
     EXPECT_EQ(sensor.GetCalCurve().GetCount(), 0);
+}
+
+// --------------------------------------------------------- line in step
+
+// The echo of a silent address that comes late reaches the next probe: it
+// waits until the line has been quiet for the longest reply interval, then
+// asks once more, and finds the next counter.
+TEST_F(CounterWireTest, StrayByteMakesTheNextProbeWaitForQuietAndAskAgain) {
+    SimFaults late;
+    late.lateEchoAt = 0;
+    late.lateEchoMs = 75; // after its own 51 ms, within the next probe's
+    line.Add(4, "KTR-100\r\n", late);
+    line.Add(5);
+    ASSERT_TRUE(line.Open());
+    CSensor silent = SensorAt(4);
+    EXPECT_EQ(line.link.TrySelectAddress(silent).status, LinkStatus::NoEcho);
+    CSensor next = SensorAt(5);
+    ASSERT_TRUE(line.link.SelectAddress(next));
+
+    EXPECT_EQ(line.Sent(3), Addr(4) + Addr(5) + Addr(5));
+    const auto t = line.port.Transcript();
+    size_t firstProbe = 0;
+    const int64_t asked = TimeOf(t, true, 0x85, 0, &firstProbe);
+    const int64_t askedAgain = TimeOf(t, true, 0x85, firstProbe + 1);
+    EXPECT_GE(askedAgain - asked, CCounterLink::kSettleQuietMs * kMs);
+    EXPECT_LT(askedAgain - asked, 3000 * kMs);
+}
+
+// The device vanishes while the link waits for a reply: the read ends at
+// once as "port gone", with no second attempt and no release byte.
+TEST_F(CounterWireTest, DeviceThatVanishesEndsTheReadAtOnce) {
+    SimFaults slow;
+    slow.replyDelayMs = 1300;
+    line.Add(4, "KTR-100\r\n", slow);
+    ASSERT_TRUE(line.Open());
+    std::thread vanish([&] {
+        line.port.WaitForBytesToCounter(4, 3000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        line.port.HangUp();
+    });
+    CSensor sensor = SensorAt(4);
+    const auto start = std::chrono::steady_clock::now();
+    const LinkResult result = line.link.TryReadSizes(sensor);
+    const auto took = std::chrono::steady_clock::now() - start;
+    vanish.join();
+    EXPECT_EQ(result.status, LinkStatus::PortGone);
+    EXPECT_EQ(result.attempts, 1);
+    EXPECT_EQ(DescribeLinkResult(result), "port gone (the device hung up)");
+    EXPECT_GE(took, std::chrono::milliseconds(100));
+    EXPECT_LT(took, std::chrono::milliseconds(1200)) << "the read must not wait out its time";
+    EXPECT_EQ(line.Sent(4), Addr(4) + "P" + kCrLf);
+    EXPECT_EQ(line.link.TryIdentify(sensor).status, LinkStatus::PortGone);
 }
 
 // ----------------------------------------------------------------- sweep

@@ -120,16 +120,34 @@ TEST_F(SerialPortTest, TotalTimeoutEndsAReadWhileBytesKeepComing) {
 }
 
 namespace {
+
 void IgnoreSignal(int) {}
+
+// Handles SIGUSR1 with handler (no SA_RESTART) while it lives.
+class CScopedSignalHandler {
+public:
+    explicit CScopedSignalHandler(void (*handler)(int)) {
+        struct sigaction action {};
+        action.sa_handler = handler;
+        m_ok = ::sigaction(SIGUSR1, &action, &m_previous) == 0;
+    }
+    ~CScopedSignalHandler() { ::sigaction(SIGUSR1, &m_previous, nullptr); }
+    CScopedSignalHandler(const CScopedSignalHandler&) = delete;
+    CScopedSignalHandler& operator=(const CScopedSignalHandler&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    struct sigaction m_previous {};
+    bool m_ok = false;
+};
+
 } // namespace
 
 // Signals without SA_RESTART interrupt every wait; the read must neither fail
 // nor end early.
 TEST_F(SerialPortTest, SignalsDuringAReadNeitherFailNorShortenIt) {
-    struct sigaction action {
-    }, previous{};
-    action.sa_handler = IgnoreSignal;
-    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    CScopedSignalHandler handler(IgnoreSignal);
+    ASSERT_TRUE(handler.Ok());
     ASSERT_TRUE(m_port.Open(3));
     ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(200));
     const pthread_t reader = ::pthread_self();
@@ -146,7 +164,6 @@ TEST_F(SerialPortTest, SignalsDuringAReadNeitherFailNorShortenIt) {
     const long long elapsed = MsSince(start);
     done = true;
     signaller.join();
-    ::sigaction(SIGUSR1, &previous, nullptr);
     EXPECT_TRUE(ok);
     EXPECT_GE(elapsed, 202);
 }
@@ -199,7 +216,6 @@ TEST_F(SerialPortTest, SettersOnAClosedPortStoreTheValueAndOpenAppliesIt) {
     EXPECT_FALSE(m_port.IsOpen());
     EXPECT_EQ(m_port.GetTimeouts().ReadTotalTimeoutConstant, 150u);
     EXPECT_EQ(m_port.GetTimeouts().ReadIntervalTimeout, 30u);
-    EXPECT_EQ(m_port.GetTimeouts().ReadTotalTimeoutMultiplier, 1u);
     ASSERT_TRUE(m_port.Open(3));
     uint8_t byte = 0xFF;
     const auto start = Clock::now();
@@ -306,7 +322,7 @@ TEST_F(SerialPortTest, PortMarkedExclusiveByAnotherProgramIsInUse) {
     ::ioctl(foreign, TIOCNXCL);
     ::close(foreign);
     EXPECT_TRUE(m_port.Open(3));
-    EXPECT_EQ(m_port.GetOpenFailure(), PortOpenFailure::Other) << "a success clears the reason";
+    EXPECT_EQ(m_port.GetOpenFailure(), PortOpenFailure::None) << "a success clears the reason";
 }
 
 TEST_F(SerialPortTest, MissingPortFailsSilentlyAndStaysClosed) {
@@ -441,4 +457,137 @@ TEST(SerialPortPermissions, DeviceTheUserMayNotOpenShowsAccessDenied) {
     if (WEXITSTATUS(status) == 77)
         GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "failed step in the child";
+}
+
+// ------------------------------------------- time-outs judged on what arrived
+
+namespace {
+
+// A reading thread that the scheduler leaves waiting: the signal's handler
+// holds the thread for 150 ms while the bytes arrive.
+void HoldTheThread(int) {
+    timespec pause{0, 150'000'000};
+    while (::nanosleep(&pause, &pause) != 0) {
+    }
+}
+
+struct LateReadCase {
+    const char* name;
+    uint32_t interval;              // 0: the total time-out ends the read
+    size_t count;                   // bytes asked for
+    std::vector<uint8_t> before;    // sent before the read
+    std::vector<uint8_t> meanwhile; // sent while the reader is held
+    size_t expected;                // bytes the read must get
+};
+
+} // namespace
+
+// The deadline passes while the reader is held, but the bytes came in time:
+// a last look at the queue takes them before the read declares its time-out.
+TEST_F(SerialPortTest, ReaderThatRunsLateStillTakesBytesThatCameInTime) {
+    const std::vector<LateReadCase> cases = {
+        {"echo after the total time-out passed", 0, 1, {}, {0x85}, 1},
+        {"rest of a reply after the interval passed", 30, 10, {'a'}, {'b', 'c', 'd'}, 4},
+    };
+    CScopedSignalHandler handler(HoldTheThread);
+    ASSERT_TRUE(handler.Ok());
+    ASSERT_TRUE(m_port.Open(3));
+    for (const LateReadCase& c : cases) {
+        ASSERT_TRUE(m_port.SetReadIntervalTimeout(c.interval));
+        ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(50));
+        m_peer.Send(c.before);
+        const pthread_t reader = ::pthread_self();
+        std::thread other([&] {
+            std::this_thread::sleep_for(10ms);
+            ::pthread_kill(reader, SIGUSR1);
+            std::this_thread::sleep_for(20ms);
+            m_peer.Send(c.meanwhile);
+        });
+        std::vector<uint8_t> buffer(c.count);
+        const auto start = Clock::now();
+        EXPECT_TRUE(m_port.Read(buffer.data(), buffer.size())) << c.name;
+        const long long elapsed = MsSince(start);
+        other.join();
+        EXPECT_GE(elapsed, 150) << c.name << ": the reader was not held";
+        EXPECT_EQ(m_port.GetLastReadCount(), c.expected) << c.name;
+    }
+}
+
+// ---------------------------------------------------------- discard, drain
+
+TEST_F(SerialPortTest, DrainReadsUntilTheLineHasBeenQuiet) {
+    ASSERT_TRUE(m_port.Open(3));
+    std::thread sender([&] {
+        for (int i = 0; i < 3; ++i) {
+            m_peer.Send({'x'});
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    const auto start = Clock::now();
+    EXPECT_TRUE(m_port.DrainInput(80, 2000));
+    const long long elapsed = MsSince(start);
+    sender.join();
+    EXPECT_GE(elapsed, 100 + 80) << "quiet counts from the last byte";
+    EXPECT_LT(elapsed, 1500);
+    uint8_t byte = 0;
+    ASSERT_TRUE(m_port.Read(&byte, 1));
+    EXPECT_EQ(m_port.GetLastReadCount(), 0u) << "the drained bytes are gone";
+
+    // A line that never calms down is drained for the limit, no longer.
+    std::atomic<bool> done{false};
+    std::thread chatter([&] {
+        while (!done) {
+            m_peer.Send({'y'});
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    const auto noisy = Clock::now();
+    EXPECT_TRUE(m_port.DrainInput(80, 300));
+    const long long drained = MsSince(noisy);
+    done = true;
+    chatter.join();
+    EXPECT_GE(drained, 300);
+    EXPECT_LT(drained, 1500);
+}
+
+// -------------------------------------------------------------- hang-up
+
+// The device vanishes during a read: the read ends at once as hung up, and
+// every later transfer fails at once the same way, without waiting.
+TEST_F(SerialPortTest, HangUpEndsAReadAtOnceAndEveryTransferAfterIt) {
+    ASSERT_TRUE(m_port.Open(3));
+    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(3000));
+    std::thread vanish([&] {
+        std::this_thread::sleep_for(50ms);
+        m_peer.HangUp();
+    });
+    uint8_t buffer[8];
+    const auto start = Clock::now();
+    EXPECT_FALSE(m_port.Read(buffer, sizeof buffer));
+    const long long elapsed = MsSince(start);
+    vanish.join();
+    EXPECT_GE(elapsed, 50);
+    EXPECT_LT(elapsed, 1500) << "must not wait for the 3 s time-out";
+    EXPECT_EQ(m_port.LastFault(), LineFault::HungUp);
+
+    const auto after = Clock::now();
+    const uint8_t byte = 0x85;
+    EXPECT_FALSE(m_port.Write(&byte, 1));
+    EXPECT_EQ(m_port.LastFault(), LineFault::HungUp);
+    EXPECT_FALSE(m_port.Read(buffer, 1));
+    EXPECT_FALSE(m_port.DrainInput(200, 2000));
+    EXPECT_EQ(m_port.LastFault(), LineFault::HungUp);
+    EXPECT_TRUE(m_port.Close());
+    EXPECT_LT(MsSince(after), 150);
+}
+
+// TryOpen says why, without a message; Open shows it.
+TEST_F(SerialPortTest, TryOpenSaysWhyWithoutShowingAnything) {
+    ASSERT_TRUE(m_port.Open(3));
+    CSerialPort second;
+    EXPECT_EQ(second.TryOpen(3), PortOpenFailure::InUse);
+    EXPECT_EQ(second.TryOpen(9), PortOpenFailure::NoSuchPort);
+    EXPECT_TRUE(m_display.Messages().empty());
+    EXPECT_FALSE(second.Open(3));
+    EXPECT_EQ(m_display.Ids(), std::vector<unsigned>{IDS_PORT_IN_USE});
 }

@@ -111,6 +111,63 @@ TEST(CSimCounterFaults, OverlongRepliesStayWellFormed) {
     EXPECT_EQ(Drive(counter, "T").sent, "T" + BaseConfig().model + std::string(1100, '#'));
 }
 
+// Echo faults by position: 0 is the address byte, 1 the command letter.
+TEST(CSimCounterFaults, EchoesComeLateOrAfterNoiseAtTheirByteOnly) {
+    SimFaults faults;
+    faults.lateEchoAt = 0;
+    faults.lateEchoMs = 65;
+    faults.echoNoiseAt = 2;
+    faults.echoNoise = "\x55";
+    CSimCounter counter = MakeCounter(faults);
+    std::vector<SimOutByte> out;
+    ASSERT_TRUE(counter.Select(0x82, out));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].byte, 0x82);
+    EXPECT_EQ(out[0].pauseNs, 65000000);
+    Driven driven = Drive(counter, "P\r\n");
+    EXPECT_EQ(driven.sent.substr(0, 4), "P\x55\r\n");
+    EXPECT_EQ(driven.pauses[0], 0);
+
+    faults = {};
+    faults.wrongEchoAt = 0;
+    CSimCounter wrong = MakeCounter(faults);
+    out.clear();
+    ASSERT_TRUE(wrong.Select(0x82, out));
+    EXPECT_EQ(out.at(0).byte, 0x83);
+}
+
+TEST(CSimCounterFaults, ReplyFaultsTouchOnlyTheQueriesNamed) {
+    SimFaults faults;
+    faults.replyFaultsOn = "K";
+    faults.noReply = true;
+    faults.badChecksum = true;
+    CSimCounter counter = MakeCounter(faults);
+    counter.Select();
+    EXPECT_EQ(Drive(counter, "T").sent, "T" + BaseConfig().model);
+    EXPECT_EQ(Drive(counter, "P\r\n").sent, "P\r\n 0.3 0.5 C/S 000164\r\n");
+    EXPECT_EQ(Drive(counter, "K\r\n").sent, "K\r\n");
+}
+
+TEST(CSimCounterFaults, ReleaseNoiseFollowsOnlyTheReleaseByte) {
+    SimFaults faults;
+    faults.releaseNoise = "\x85Z";
+    faults.hangUpAt = 2;
+    CSimCounter counter = MakeCounter(faults);
+    std::vector<SimOutByte> out;
+    counter.Release(false, out);
+    EXPECT_TRUE(out.empty());
+    counter.Release(true, out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].byte, 0x85);
+
+    counter.Select();
+    Drive(counter, "P");
+    EXPECT_FALSE(counter.TakeHangUp());
+    Drive(counter, "\r");
+    EXPECT_TRUE(counter.TakeHangUp()) << "the second byte after the address asks to hang up";
+    EXPECT_FALSE(counter.TakeHangUp());
+}
+
 TEST(CSimCounterFaults, OverridesAreSentVerbatim) {
     SimCounterConfig config = BaseConfig();
     config.sizesReplyOverride = " 0.3  0.5 C/S 000164\r\n";

@@ -52,7 +52,13 @@ PtyPeer::~PtyPeer() {
         ::unsetenv("KTRSETUP_PORT_DIR");
     ::unlink(LinkPath().c_str());
     ::rmdir(m_dir.c_str());
-    ::close(m_master);
+    HangUp();
+}
+
+void PtyPeer::HangUp() {
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
 }
 
 std::string PtyPeer::LinkPath() const {

@@ -27,6 +27,8 @@ public:
     std::vector<uint8_t> Receive(size_t count, std::chrono::milliseconds timeout);
     // Discards whatever the port side has written so far.
     void Drain();
+    // Closes the master side: the device is gone for whoever has it open.
+    void HangUp();
     // True while some descriptor of the slave has the terminal marked exclusive.
     bool SlaveMarkedExclusive() const;
 

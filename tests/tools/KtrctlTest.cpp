@@ -16,7 +16,9 @@ namespace {
 using nlohmann::json;
 
 // COM1 and COM2 are scanned; COM3 is programmed; COM4 is held open by the
-// test itself. Only KTR-100 and KTR-200 are supported.
+// test itself; COM5 has faulty counters (3: no echo after the 12th byte
+// after its address; 4: the echo of T comes 65 ms late) before a healthy
+// one. Only KTR-100 and KTR-200 are supported.
 const char* kNetwork = R"({
   "supportedModels": ["KTR-100", "KTR-200"],
   "ports": [
@@ -38,7 +40,14 @@ const char* kNetwork = R"({
        "calibration": [[0.3, 100], [0.5, 150.5], [1.0, 400]]},
       {"address": 12, "model": "KTR-100", "sizes": [1.0], "calibration": [[1.0, 400]]}]},
     {"port": 4, "counters": [
-      {"address": 0, "model": "KTR-100", "sizes": [1.0], "calibration": [[1.0, 400]]}]}
+      {"address": 0, "model": "KTR-100", "sizes": [1.0], "calibration": [[1.0, 400]]}]},
+    {"port": 5, "counters": [
+      {"address": 3, "model": "KTR-100", "sizes": [0.3], "calibration": [[0.3, 100]],
+       "faults": {"echoStopsAfter": 12}},
+      {"address": 4, "model": "KTR-100", "sizes": [0.3], "calibration": [[0.3, 100]],
+       "faults": {"lateEchoAt": 1, "lateEchoMs": 65}},
+      {"address": 5, "model": "KTR-200", "sizes": [0.5, 5.0],
+       "calibration": [[0.5, 160], [5.0, 2500], [10, 4800]]}]}
   ]
 })";
 
@@ -127,6 +136,9 @@ TEST_F(KtrctlTest, RefusedValidationShowsTheTextExitsOneAndSendsNothing) {
         {"program-cal 3 8 0.3:100 0.5:150", {IDS_NEED_THREE_POINTS}},
         {"program-cal 3 8 0.3:100 0.3:90 0.5:150",
          {IDS_CAL_SIZES_NOT_ASCENDING, IDS_CAL_VOLTAGES_NOT_ASCENDING}},
+        {"program-sizes 3 8 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 "
+         "27 28 29 30 31 32 33 34 35 36 37 38 39 40",
+         {IDS_TOO_MANY_SIZES}},
     };
     const size_t before = SettledTranscriptLength();
     for (const Case& c : cases) {
@@ -138,6 +150,17 @@ TEST_F(KtrctlTest, RefusedValidationShowsTheTextExitsOneAndSendsNothing) {
         EXPECT_EQ(result.err, expected) << c.args;
         EXPECT_EQ(result.out, "") << c.args;
     }
+    EXPECT_EQ(SettledTranscriptLength(), before) << "bytes went to the counters";
+
+    // A curve whose reply the counter could not send back whole.
+    std::string longCurve = "program-cal 3 8";
+    for (int i = 0; i < 26; ++i)
+        longCurve += " " + std::to_string(10 + i) + ".125:" + std::to_string(1000 + i) + ".5";
+    ToolResult tooLong = Sim().Ktrctl(longCurve);
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_EQ(tooLong.err.rfind("KTRSetup: This calibration curve is too long", 0), 0u)
+        << tooLong.err;
+    EXPECT_NE(tooLong.err.find(" of these 26 cal points"), std::string::npos) << tooLong.err;
     EXPECT_EQ(SettledTranscriptLength(), before) << "bytes went to the counters";
 
     ToolResult read = Sim().Ktrctl("read 3 8 --json");
@@ -170,12 +193,15 @@ TEST_F(KtrctlTest, CounterOrPortThatIsNotThereIsRefusedWithAReason) {
     ToolResult unsupported = Sim().Ktrctl("read 1 4");
 
     EXPECT_EQ(silent.status, 1);
-    EXPECT_EQ(silent.err, "ktrctl: no counter answers at COM3 address 30\n");
+    EXPECT_EQ(silent.err,
+              "ktrctl: COM3 address 30: no counter answers (no echo of the address byte)\n");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("COM7 does not exist"), std::string::npos) << missing.err;
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(unsupported.status, 1);
-    EXPECT_NE(unsupported.err.find(Sim().ModelsFile()), std::string::npos) << unsupported.err;
+    EXPECT_EQ(unsupported.err,
+              "ktrctl: COM1 address 4: model \"ZZZ-9\" is not supported (not listed in " +
+                  Sim().ModelsFile() + ")\n");
 }
 
 TEST_F(KtrctlTest, MissingSupportedModelsFileIsNamedAndNothingIsSent) {
@@ -224,6 +250,7 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
                            "scan --ports 0-3",
                            "scan --ports 5-2",
                            "scan --ports 1,,2",
+                           "scan --ports=",
                            "scan --bogus",
                            "flash 1 2 maybe"};
     const size_t before = SettledTranscriptLength();
@@ -232,7 +259,42 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
         EXPECT_EQ(result.status, 2) << args;
         EXPECT_NE(result.err, "") << args;
     }
+    // An empty list is no list, not every port.
+    ToolResult empty = Sim().Ktrctl(std::vector<std::string>{"scan", "--ports", ""});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "ktrctl: the list of com ports is empty\n");
+    EXPECT_EQ(empty.out, "");
     EXPECT_EQ(SettledTranscriptLength(), before);
+}
+
+TEST_F(KtrctlTest, FailuresNameTheirReason) {
+    ToolResult program = Sim().Ktrctl("program-sizes 5 3 0.3 0.5 1.0");
+    EXPECT_EQ(program.status, 1);
+    EXPECT_EQ(program.err,
+              "ktrctl: COM5 address 3: no echo at byte 12 of the size text (3 attempts)\n");
+
+    ToolResult late = Sim().Ktrctl("flash 5 4 on");
+    EXPECT_EQ(late.status, 1);
+    EXPECT_EQ(late.err, "ktrctl: COM5 address 4: no echo at byte 1 of the flash command\n");
+}
+
+// The first run leaves late echoes on the line as it ends; the next run,
+// started at once, must neither take them for its own nor lose its counter.
+TEST_F(KtrctlTest, RunsBackToBackAfterAFaultyExchangeBothBehave) {
+    for (int round = 0; round < 3; ++round) {
+        ToolResult faulty = Sim().Ktrctl("read 5 4");
+        ToolResult healthy = Sim().Ktrctl("read 5 5 --json");
+        EXPECT_EQ(faulty.status, 1) << round;
+        EXPECT_EQ(faulty.err, "ktrctl: COM5 address 4: no echo of the command letter T\n");
+        ASSERT_EQ(healthy.status, 0) << healthy.err;
+        EXPECT_EQ(ParseJson(healthy.out)["sizes"], json::parse("[0.5, 5.0]"));
+    }
+    ToolResult scan = Sim().Ktrctl("scan --ports 5 --json");
+    EXPECT_EQ(scan.status, 0) << scan.err;
+    const json found = ParseJson(scan.out);
+    ASSERT_EQ(found.size(), 2u) << scan.out;
+    EXPECT_EQ(found[0]["address"], 3);
+    EXPECT_EQ(found[1]["address"], 5);
 }
 
 TEST_F(KtrctlTest, HelpAndVersionSucceed) {

@@ -193,6 +193,12 @@ ToolResult SimProcess::Ktrctl(const std::string& args) const {
     return Ktrctl(args, ModelsFile());
 }
 
+ToolResult SimProcess::Ktrctl(const std::vector<std::string>& args) const {
+    return RunProgram(
+        KTRCTL_PATH, args,
+        {"KTRSETUP_PORT_DIR=" + PortDir(), "KTRSETUP_SUPPORTED_MODELS=" + ModelsFile()}, m_dir);
+}
+
 ToolResult SimProcess::Ktrctl(const std::string& args, const std::string& modelsFile) const {
     return RunProgram(KTRCTL_PATH, SplitArgs(args),
                       {"KTRSETUP_PORT_DIR=" + PortDir(), "KTRSETUP_SUPPORTED_MODELS=" + modelsFile},

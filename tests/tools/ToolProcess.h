@@ -39,6 +39,8 @@ public:
     // Runs ktrctl with the given arguments (split at spaces) and the
     // environment pointing at this network.
     ToolResult Ktrctl(const std::string& args) const;
+    // The arguments as given (empty ones included).
+    ToolResult Ktrctl(const std::vector<std::string>& args) const;
     ToolResult Ktrctl(const std::string& args, const std::string& modelsFile) const;
 
 private:

@@ -1,68 +1,46 @@
 #include "CCounterSession.h"
 
-#include "CTerminalMessageDisplay.h"
 #include "Terminal.h"
 #include "link/PortNaming.h"
 #include "link/SupportedModels.h"
 
-#include <sys/stat.h>
-
-CCounterSession::CCounterSession(int port, int address, const CTerminalMessageDisplay& display,
-                                 IProgressIndicator* progress)
-    : m_display(display), m_link(&m_serial, progress ? progress : &m_noProgress) {
+CCounterSession::CCounterSession(int port, int address, IProgressIndicator* progress)
+    : m_link(&m_serial, progress ? progress : &m_noProgress) {
     m_sensor.SetPort(port);
     m_sensor.SetAddress(address);
 }
 
 bool CCounterSession::Open() {
-    const int shownBefore = m_display.ShownCount();
-    if (m_serial.Open(uint8_t(m_sensor.GetPort())))
+    const int port = m_sensor.GetPort();
+    if (m_serial.Open(uint8_t(port)))
         return true;
-    // A port in use has already been explained by the core's message.
-    if (m_display.ShownCount() != shownBefore)
+    const PortOpenFailure failure = m_serial.GetOpenFailure();
+    // A port in use or not permitted has been explained by the core's message.
+    if (PortOpenMessageId(failure) != 0)
         return false;
-    const std::string device = PortDevicePath(m_sensor.GetPort());
-    struct stat info {};
-    if (::stat(device.c_str(), &info) != 0)
-        return Refuse("COM" + std::to_string(m_sensor.GetPort()) + " does not exist (no device " +
-                      device + ")");
-    return Refuse("unable to open COM" + std::to_string(m_sensor.GetPort()) + " (" + device + ")");
+    const std::string device = PortDevicePath(port);
+    if (failure == PortOpenFailure::NoSuchPort)
+        PrintError("COM" + std::to_string(port) + " does not exist (no device " + device + ")");
+    else
+        PrintError("COM" + std::to_string(port) + " (" + device +
+                   "): " + DescribePortOpenFailure(failure, m_serial.GetOpenError()));
+    return false;
 }
 
 bool CCounterSession::ReadCounter() {
-    if (!m_link.SelectAddress(m_sensor))
-        return Refuse("no counter answers at " + Where());
-    if (!m_link.Identify(m_sensor))
-        return RefuseIdentify();
-    if (!m_link.ReadSizes(m_sensor))
-        return Refuse("the counter at " + Where() + " did not send valid sizes");
-    if (!m_link.ReadCalibration(m_sensor))
-        return Refuse("the counter at " + Where() + " did not send a valid calibration");
-    return true;
+    return Report(m_link.TryReadCounter(m_sensor));
 }
 
 bool CCounterSession::ProgramSizes(CSizeList& sizes) {
-    const int shownBefore = m_display.ShownCount();
-    if (m_link.ProgramSizes(m_sensor, sizes))
-        return true;
-    if (m_display.ShownCount() != shownBefore)
-        return false;
-    return Refuse("the counter at " + Where() + " did not take the sizes (its echo failed)");
+    return Report(m_link.TryProgramSizes(m_sensor, sizes));
 }
 
 bool CCounterSession::ProgramCalibration(CCalCurve& curve) {
-    const int shownBefore = m_display.ShownCount();
-    if (m_link.ProgramCalibration(m_sensor, curve))
-        return true;
-    if (m_display.ShownCount() != shownBefore)
-        return false;
-    return Refuse("the counter at " + Where() + " did not take the calibration (its echo failed)");
+    return Report(m_link.TryProgramCalibration(m_sensor, curve));
 }
 
 bool CCounterSession::SetFlash(bool on) {
-    if (m_link.SetFlash(m_sensor, on))
-        return true;
-    return Refuse("no counter at " + Where() + " took the flash command");
+    return Report(m_link.TrySetFlash(m_sensor, on));
 }
 
 std::string CCounterSession::Where() const {
@@ -70,15 +48,21 @@ std::string CCounterSession::Where() const {
            std::to_string(m_sensor.GetAddress());
 }
 
-bool CCounterSession::Refuse(const std::string& why) const {
+// Says why a step failed: a refused table with the program's own texts,
+// anything else in words after the port and address.
+bool CCounterSession::Report(const LinkResult& result) const {
+    if (result.Ok())
+        return true;
+    if (result.status == LinkStatus::Refused) {
+        CCounterLink::ShowRefusal(result);
+        return false;
+    }
+    std::string why = Where() + ": " + DescribeLinkResult(result);
+    if (result.status == LinkStatus::NotSupported)
+        why += SupportedModelsFileReadable()
+                   ? " (not listed in " + SupportedModelsPath() + ")"
+                   : " (the supported-models file " + SupportedModelsPath() +
+                         " is missing or cannot be read)";
     PrintError(why);
     return false;
-}
-
-bool CCounterSession::RefuseIdentify() const {
-    if (!SupportedModelsFileReadable())
-        return Refuse("the supported-models file " + SupportedModelsPath() +
-                      " is missing or cannot be read, so no counter model is supported");
-    return Refuse("the counter at " + Where() + " does not report a model listed in " +
-                  SupportedModelsPath());
 }

@@ -7,16 +7,15 @@
 
 #include <string>
 
-class CTerminalMessageDisplay;
-
 // One counter reached through its com port for one ktrctl command. Opens
 // the port, runs the counter link on the record of that counter and says on
-// stderr why a step was refused, unless the core has already shown a
-// message for it. The port closes when the session ends.
+// stderr why a step failed, in words ("COM1 address 5: no echo at byte 12
+// of the size text (3 attempts)"). The core's own messages (a port in use,
+// a table refused) go through the message display. The port closes when the
+// session ends.
 class CCounterSession {
 public:
-    CCounterSession(int port, int address, const CTerminalMessageDisplay& display,
-                    IProgressIndicator* progress = nullptr);
+    CCounterSession(int port, int address, IProgressIndicator* progress = nullptr);
     CCounterSession(const CCounterSession&) = delete;
     CCounterSession& operator=(const CCounterSession&) = delete;
 
@@ -32,10 +31,8 @@ public:
 
 private:
     std::string Where() const;
-    bool Refuse(const std::string& why) const;
-    bool RefuseIdentify() const;
+    bool Report(const LinkResult& result) const;
 
-    const CTerminalMessageDisplay& m_display;
     CNullProgress m_noProgress;
     CSerialPort m_serial;
     CCounterLink m_link;

@@ -14,6 +14,5 @@ MsgAnswer CTerminalMessageDisplay::Show(unsigned, const std::string& text,
             std::fputc('\n', stderr);
         std::fflush(stderr);
     }
-    ++m_shown;
     return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
 }

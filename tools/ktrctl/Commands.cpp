@@ -2,7 +2,6 @@
 
 #include "ArgParsing.h"
 #include "CCounterSession.h"
-#include "CTerminalMessageDisplay.h"
 #include "CTerminalProgress.h"
 #include "ExitCode.h"
 #include "SensorOutput.h"
@@ -60,6 +59,27 @@ std::optional<CCalCurve> ParseCurve(const std::vector<std::string>& texts) {
     return curve;
 }
 
+// Says why ports failed: those in use or not permitted have shown the
+// program's message; a port that does not exist is passed over, as in
+// the desktop program. True when any port failed.
+bool ReportPortFailures(const std::vector<PortScanOutcome>& outcomes) {
+    bool failed = false;
+    for (const PortScanOutcome& outcome : outcomes) {
+        const std::string port = "COM" + std::to_string(outcome.port);
+        if (outcome.ended == LinkStatus::PortGone)
+            PrintError(port + ": port gone during the scan (the device hung up)");
+        else if (outcome.openFailure == PortOpenFailure::NoSuchPort)
+            continue;
+        else if (outcome.openFailure != PortOpenFailure::None &&
+                 PortOpenMessageId(outcome.openFailure) == 0)
+            PrintError(port + ": " +
+                       DescribePortOpenFailure(outcome.openFailure, outcome.openError));
+        failed = failed || outcome.openFailure != PortOpenFailure::None ||
+                 outcome.ended != LinkStatus::Done;
+    }
+    return failed;
+}
+
 void PrintSensor(const CSensor& sensor, bool json) {
     PrintOut(json ? JsonText(SensorToJson(sensor)) : SensorDetails(sensor));
 }
@@ -85,11 +105,11 @@ void PrintScan(const std::vector<CSensor>& sensors, bool json) {
 
 } // namespace
 
-int RunScanCommand(const std::string& portList, bool json, CTerminalMessageDisplay& display) {
+int RunScanCommand(const std::optional<std::string>& portList, bool json) {
     std::vector<uint8_t> ports = AllComPorts();
-    if (!portList.empty()) {
+    if (portList) {
         std::string error;
-        const auto parsed = ParsePortList(portList, error);
+        const auto parsed = ParsePortList(*portList, error);
         if (!parsed) {
             PrintError(error);
             return kExitUsage;
@@ -99,29 +119,30 @@ int RunScanCommand(const std::string& portList, bool json, CTerminalMessageDispl
     if (!SupportedModelsAvailable())
         return kExitRefused;
     std::vector<CSensor> sensors;
+    std::vector<PortScanOutcome> outcomes;
     {
         CTerminalProgress progress("Scanning");
-        sensors = RunScan(ports, &progress);
+        sensors = RunScan(ports, &progress, nullptr, &outcomes);
     }
     SortByPortAndAddress(sensors);
     PrintScan(sensors, json);
-    // A port that refused to open has shown its message; the scan of the
-    // others still stands, but the caller must learn of the refusal.
-    return display.ShownCount() > 0 ? kExitRefused : kExitOk;
+    // The scan of the other ports still stands, but the caller must learn
+    // of a port that failed.
+    return ReportPortFailures(outcomes) ? kExitRefused : kExitOk;
 }
 
-int RunReadCommand(int port, int address, bool json, CTerminalMessageDisplay& display) {
+int RunReadCommand(int port, int address, bool json) {
     if (!SupportedModelsAvailable())
         return kExitRefused;
-    CCounterSession session(port, address, display);
+    CCounterSession session(port, address);
     if (!session.Open() || !session.ReadCounter())
         return kExitRefused;
     PrintSensor(session.Sensor(), json);
     return kExitOk;
 }
 
-int RunProgramSizesCommand(int port, int address, const std::vector<std::string>& texts, bool json,
-                           CTerminalMessageDisplay& display) {
+int RunProgramSizesCommand(int port, int address, const std::vector<std::string>& texts,
+                           bool json) {
     auto sizes = ParseSizes(texts);
     if (!sizes)
         return kExitUsage;
@@ -131,7 +152,7 @@ int RunProgramSizesCommand(int port, int address, const std::vector<std::string>
     CSensor programmed;
     {
         CTerminalProgress progress("Programming");
-        CCounterSession session(port, address, display, &progress);
+        CCounterSession session(port, address, &progress);
         if (!session.Open() || !session.ReadCounter() || !session.ProgramSizes(*sizes))
             return kExitRefused;
         programmed = session.Sensor();
@@ -140,8 +161,7 @@ int RunProgramSizesCommand(int port, int address, const std::vector<std::string>
     return kExitOk;
 }
 
-int RunProgramCalCommand(int port, int address, const std::vector<std::string>& texts, bool json,
-                         CTerminalMessageDisplay& display) {
+int RunProgramCalCommand(int port, int address, const std::vector<std::string>& texts, bool json) {
     auto curve = ParseCurve(texts);
     if (!curve)
         return kExitUsage;
@@ -150,7 +170,7 @@ int RunProgramCalCommand(int port, int address, const std::vector<std::string>& 
     CSensor programmed;
     {
         CTerminalProgress progress("Programming");
-        CCounterSession session(port, address, display, &progress);
+        CCounterSession session(port, address, &progress);
         if (!session.Open() || !session.ReadCounter() || !session.ProgramCalibration(*curve))
             return kExitRefused;
         programmed = session.Sensor();
@@ -159,8 +179,8 @@ int RunProgramCalCommand(int port, int address, const std::vector<std::string>& 
     return kExitOk;
 }
 
-int RunFlashCommand(int port, int address, bool on, CTerminalMessageDisplay& display) {
-    CCounterSession session(port, address, display);
+int RunFlashCommand(int port, int address, bool on) {
+    CCounterSession session(port, address);
     if (!session.Open() || !session.SetFlash(on))
         return kExitRefused;
     PrintOut("COM" + std::to_string(port) + " address " + std::to_string(address) + ": flash " +

@@ -98,17 +98,20 @@ Commands AddCommands(CLI::App& app, Arguments& args) {
             AddProgramCal(app, args), AddFlash(app, args)};
 }
 
-int RunCommand(const Commands& commands, const Arguments& args, CTerminalMessageDisplay& display) {
-    if (commands.scan->parsed())
-        return RunScanCommand(args.ports, args.json, display);
+int RunCommand(const Commands& commands, const Arguments& args) {
+    if (commands.scan->parsed()) {
+        // Given, even empty, the list is what to scan; an empty one is refused.
+        const bool portsGiven = commands.scan->get_option("--ports")->count() > 0;
+        return RunScanCommand(portsGiven ? std::optional(args.ports) : std::nullopt, args.json);
+    }
     if (commands.read->parsed())
-        return RunReadCommand(args.port, args.address, args.json, display);
+        return RunReadCommand(args.port, args.address, args.json);
     if (commands.programSizes->parsed())
-        return RunProgramSizesCommand(args.port, args.address, args.values, args.json, display);
+        return RunProgramSizesCommand(args.port, args.address, args.values, args.json);
     if (commands.programCal->parsed())
-        return RunProgramCalCommand(args.port, args.address, args.values, args.json, display);
+        return RunProgramCalCommand(args.port, args.address, args.values, args.json);
     if (commands.flash->parsed())
-        return RunFlashCommand(args.port, args.address, args.flash == "on", display);
+        return RunFlashCommand(args.port, args.address, args.flash == "on");
     return kExitUsage;
 }
 
@@ -131,7 +134,7 @@ int main(int argc, char** argv) {
 
     CTerminalMessageDisplay display;
     SetMessageDisplay(&display);
-    const int status = RunCommand(commands, args, display);
+    const int status = RunCommand(commands, args);
     SetMessageDisplay(nullptr);
     return status;
 }

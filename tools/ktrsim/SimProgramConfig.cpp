@@ -28,7 +28,8 @@ template <typename T> void Take(const json& object, const char* key, T& target) 
 SimFaults ParseFaults(const json& object, const std::string& where) {
     CheckKeys(object,
               {"echoStopsAfter", "wrongEchoAt", "badChecksum", "noMarker", "noReply",
-               "replyDelayMs", "gapAfterByte", "gapMs", "noise", "overlongBytes"},
+               "replyDelayMs", "gapAfterByte", "gapMs", "noise", "overlongBytes", "replyFaultsOn",
+               "lateEchoAt", "lateEchoMs", "echoNoiseAt", "echoNoise", "releaseNoise", "hangUpAt"},
               where);
     SimFaults faults;
     Take(object, "echoStopsAfter", faults.echoStopsAfter);
@@ -41,6 +42,13 @@ SimFaults ParseFaults(const json& object, const std::string& where) {
     Take(object, "gapMs", faults.gapMs);
     Take(object, "noise", faults.noise);
     Take(object, "overlongBytes", faults.overlongBytes);
+    Take(object, "replyFaultsOn", faults.replyFaultsOn);
+    Take(object, "lateEchoAt", faults.lateEchoAt);
+    Take(object, "lateEchoMs", faults.lateEchoMs);
+    Take(object, "echoNoiseAt", faults.echoNoiseAt);
+    Take(object, "echoNoise", faults.echoNoise);
+    Take(object, "releaseNoise", faults.releaseNoise);
+    Take(object, "hangUpAt", faults.hangUpAt);
     return faults;
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// How the last Read of a line ended.
+enum class ReadEnd {
+    Count,    // every byte asked for arrived
+    Total,    // the total time-out passed
+    Interval, // the line was quiet for the interval after a byte
+    Failed,   // the read failed (see LineFault)
+};
+
+// Why the last transfer on a line failed, if it did.
+enum class LineFault {
+    None,
+    Stopped, // a stop was requested
+    HungUp,  // the device hung up or vanished
+    Failed,  // not open, or another error
+};
+
+// The byte line that the counter link talks through: a com port, or an
+// in-memory line in tests. Reads follow the serial time-out rules: a Read of
+// count bytes ends when count bytes arrived, when count + constant ms passed
+// since it began, or (interval not 0) when more than interval ms pass after
+// a byte without the next one.
+class ISerialLine {
+public:
+    virtual ~ISerialLine() = default;
+
+    virtual bool Write(const uint8_t* bytes, size_t count) = 0;
+    // Zero-fills count bytes of buffer, then reads up to count bytes. True
+    // however many bytes arrived, none included.
+    virtual bool Read(uint8_t* buffer, size_t count) = 0;
+    virtual bool SetReadIntervalTimeout(uint32_t ms) = 0;
+    virtual bool SetReadTotalTimeoutConstant(uint32_t ms) = 0;
+
+    // Discards what waits in the receive queue.
+    virtual void DiscardInput() = 0;
+    // Reads and discards until the line has been quiet for quietMs (counted
+    // from the call and from every byte discarded), for at most limitMs.
+    // False when the line failed meanwhile (LastFault says why).
+    virtual bool DrainInput(uint32_t quietMs, uint32_t limitMs) = 0;
+
+    virtual ReadEnd LastReadEnd() const = 0;
+    // Bytes the last Read received.
+    virtual size_t GetLastReadCount() const = 0;
+    virtual LineFault LastFault() const = 0;
+};
