@@ -49,7 +49,9 @@ void CBenchTable::Footer() const {
                 "counter the 82 ms identify window and the 200 ms and 100 ms reply intervals)\n"
                 "plus the counters' other bytes at line speed. line floor: the same without the\n"
                 "reply intervals, the replies ending as soon as complete. Programming: the echoed\n"
-                "bytes at line speed. On a real line the program's own bytes take line time too.\n"
+                "bytes at line speed. On a real line the program's own bytes take line time too,\n"
+        "while the simulator hands over a counter's first byte after a silence at once,\n"
+        "so a figure may fall a little below its floor.\n"
                 "cpu ms: CPU time of the scanning (or programming) process; the simulator runs\n"
                 "in a process of its own.\n");
 }
