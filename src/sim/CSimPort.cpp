@@ -418,8 +418,8 @@ void CSimPort::SendDue() {
         const int64_t firstDue = NextSendTime();
         size_t count = 0;
         while (!m_out.empty() && count < sizeof batch) {
-            int64_t due = count == 0 ? NextSendTime()
-                                     : (m_pacing || m_out.front().pauseNs > 0 ? INT64_MAX : now);
+            int64_t due =
+                count == 0 ? firstDue : (m_pacing || m_out.front().pauseNs > 0 ? INT64_MAX : now);
             if (due > now)
                 break;
             batch[count++] = m_out.front().byte;
