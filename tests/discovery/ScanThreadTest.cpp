@@ -370,15 +370,19 @@ TEST_F(ScanThreadTest, FramedAndStrictScansFindTheSameCountersAndTables) {
     }
     m_network.SetPacing(true);
 
-    std::string found[2];
-    for (const char* strict : {"1", "0"}) {
-        ScopedEnv timing("KTRSETUP_STRICT_TIMING", strict);
-        found[*strict - '0'] = Found(RunScan(ports));
+    std::string strict, framed;
+    {
+        ScopedEnv timing("KTRSETUP_STRICT_TIMING", "1");
+        strict = Found(RunScan(ports));
+    }
+    {
+        ScopedEnv timing("KTRSETUP_STRICT_TIMING", "0");
+        framed = Found(RunScan(ports));
     }
 
-    EXPECT_EQ(found[0], found[1]);
+    EXPECT_EQ(framed, strict);
     std::string foundWhere;
-    std::istringstream lines(found[1]);
+    std::istringstream lines(framed);
     for (std::string line; std::getline(lines, line);)
         foundWhere += line.substr(0, line.find(' ')) + "\n";
     EXPECT_EQ(foundWhere, expected);
