@@ -183,41 +183,6 @@ TEST_F(SerialPortTest, ReadEndsAsSoonAsCountBytesArrived) {
     EXPECT_EQ(buffer[0], 0x7F) << "the byte beyond count stays queued";
 }
 
-// A framed read ends as soon as the bytes received form a complete message,
-// with more still on its way, which stays queued; a message that never
-// completes is ended by the time-out rules.
-TEST_F(SerialPortTest, FramedReadEndsAtACompleteMessageOtherwiseByTheRules) {
-    ASSERT_TRUE(m_port.Open(3));
-    ASSERT_TRUE(m_port.SetReadIntervalTimeout(200));
-    ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(500));
-    const ISerialLine::FrameTest endsWithBang = [](const uint8_t* bytes, size_t count) {
-        return count > 0 && bytes[count - 1] == '!';
-    };
-    Clock::time_point beforeLast;
-    std::thread sender([&] {
-        std::this_thread::sleep_for(20ms);
-        m_peer.Send({'a', 'b'});
-        std::this_thread::sleep_for(30ms);
-        m_peer.Send({'!'});
-        std::this_thread::sleep_for(30ms);
-        beforeLast = Clock::now();
-        m_peer.Send({'c'});
-    });
-    uint8_t buffer[16];
-    const auto start = Clock::now();
-    EXPECT_TRUE(m_port.ReadFramed(buffer, sizeof buffer, endsWithBang));
-    const long long framedMs = MsSince(start);
-    EXPECT_EQ(m_port.LastReadEnd(), ReadEnd::Framed);
-    EXPECT_EQ(std::string(buffer, buffer + m_port.GetLastReadCount()), "ab!");
-    EXPECT_LT(framedMs, 20 + 30 + 200) << "the interval must not be waited for";
-
-    EXPECT_TRUE(m_port.ReadFramed(buffer, sizeof buffer, endsWithBang));
-    sender.join();
-    EXPECT_EQ(m_port.LastReadEnd(), ReadEnd::Interval);
-    EXPECT_EQ(std::string(buffer, buffer + m_port.GetLastReadCount()), "c");
-    EXPECT_GE(Clock::now() - beforeLast, 200ms);
-}
-
 // A stop from another thread cuts a long read at once; every later read and
 // write refuses at once, and bytes waiting on the line do not count.
 TEST_F(SerialPortTest, StopCutsAReadInProgressAndRefusesLaterTransfers) {

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -323,17 +324,16 @@ double QuietBeforeSizesRelease(const std::string& transcript, int port) {
     const std::string prefix = "COM" + std::to_string(port) + " +";
     std::istringstream lines(transcript);
     bool sizesAsked = false;
-    double lastMs = -1;
+    double lastMs = -1, ms = 0;
+    char direction = 0;
+    unsigned byte = 0;
     for (std::string line; std::getline(lines, line);) {
-        const size_t to = line.find(" > ");
-        if (line.rfind(prefix, 0) != 0)
+        if (line.rfind(prefix, 0) != 0 ||
+            std::sscanf(line.c_str() + prefix.size(), "%lf ms %c %x", &ms, &direction, &byte) != 3)
             continue;
-        const double ms = std::stod(line.substr(prefix.size()));
-        const int byte = std::stoi(
-            line.substr((to != std::string::npos ? to : line.find(" < ")) + 3, 2), nullptr, 16);
-        if (to != std::string::npos && byte == 0xBF && sizesAsked)
+        if (direction == '>' && byte == 0xBF && sizesAsked)
             return ms - lastMs;
-        sizesAsked = sizesAsked || (to != std::string::npos && byte == 'P');
+        sizesAsked = sizesAsked || (direction == '>' && byte == 'P');
         lastMs = ms;
     }
     return -1;
@@ -360,6 +360,7 @@ TEST_F(KtrctlTest, StrictTimingWaitsOutTheIntervalHoweverItIsAskedFor) {
         {with(read, "--strict-timing", true), "", true},
         {with(read, "--strict-timing", false), "", true},
         {read, "KTRSETUP_STRICT_TIMING=1", true},
+        {read, "KTRSETUP_STRICT_TIMING=On", true},
         {read, "KTRSETUP_STRICT_TIMING=0", false},
     };
     for (const Case& c : cases) {
