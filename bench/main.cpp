@@ -1,20 +1,30 @@
 // ktrbench: wall time of scans and of programming against the simulated
-// network at 9600-baud pace, next to the least time the protocol's
-// time-outs and the line speed allow. Prints figures; judges nothing.
+// network at 9600-baud pace, with both reply timings (strict: a reply read
+// ends by its time-out rules only; framed: a size or calibration read ends
+// as soon as its reply is complete), next to two floors: the least time the
+// time-out rules allow, and the least time the line allows. Prints figures;
+// judges nothing.
+// Usage: ktrbench [RUNS]   (each figure is the median of RUNS runs, default 3)
 
+#include "BenchTable.h"
 #include "CForkedSimulator.h"
 #include "discovery/ScanRunner.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "link/IProgressIndicator.h"
+#include "link/ReplyTiming.h"
+#include "model/CCalCurve.h"
 #include "model/CSensor.h"
 #include "model/CSizeList.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -27,18 +37,17 @@ constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
 // An address nobody answers: the echo read of the address byte, 1 byte
 // under a total constant of 50 ms.
 constexpr double kEmptyAddressMs = 1 + 50;
-// A counter that answers, beyond its bytes on the line: the identify reply
-// read runs to its total time-out (32 + 50 ms) for a model text shorter than
-// 32 bytes; the size and calibration reads end 200 ms and 100 ms after the
-// last reply byte.
-constexpr double kFoundCounterWaitMs = (32 + 50) + 200 + 100;
+// The identify reply read of a counter runs to its total time-out (32 + 50
+// ms) for a model text shorter than 32 bytes, in both timings.
+constexpr double kIdentifyWindowMs = 32 + 50;
+// What the strict rules add after the last byte of a size reply (200 ms)
+// and of a calibration reply (100 ms).
+constexpr double kReplyIntervalsMs = 200 + 100;
 constexpr int kAddresses = 32;
 const std::string kModelReply = "KTR-100\r\n";
 
-struct Figures {
-    double wallMs = 0;
-    double cpuMs = 0;
-};
+const std::vector<std::pair<ReplyTiming, const char*>> kTimings = {{ReplyTiming::Strict, "strict"},
+                                                                   {ReplyTiming::Framed, "framed"}};
 
 double CpuMs() {
     rusage usage{};
@@ -55,27 +64,43 @@ template <typename Work> Figures Measure(Work work) {
     return {wall.count(), CpuMs() - cpuBefore};
 }
 
-void PrintRow(const char* what, const Figures& figures, double floorMs) {
-    std::printf("%-40s %10.1f %10.1f %8.3f %9.1f\n", what, figures.wallMs, floorMs,
-                figures.wallMs / floorMs, figures.cpuMs);
+// The run with the median wall time.
+Figures Median(std::vector<Figures> runs) {
+    std::sort(runs.begin(), runs.end(),
+              [](const Figures& a, const Figures& b) { return a.wallMs < b.wallMs; });
+    return runs[runs.size() / 2];
 }
 
-SimNetworkConfig Network(const std::string& portDir, int ports) {
+// The floors of one port's scan, from the bytes its counters sent: empty
+// addresses wait out their echo, found counters their identify window
+// (which holds the model reply), and every other byte of the counters takes
+// its time on the line; the strict rules add the reply intervals.
+Floors ScanFloors(long bytesFromCounters, int found) {
+    const long paced = bytesFromCounters - found * long(kModelReply.size());
+    const double line =
+        (kAddresses - found) * kEmptyAddressMs + found * kIdentifyWindowMs + paced * kByteMs;
+    return {line + found * kReplyIntervalsMs, line};
+}
+
+SimNetworkConfig Network(const std::string& portDir, int ports, int counters) {
     SimNetworkConfig config;
     config.portDir = portDir;
     config.pacing = true;
-    for (int port = 1; port <= ports; ++port)
-        config.ports.push_back(SimPortConfig{port, {}});
+    for (int port = 1; port <= ports; ++port) {
+        SimPortConfig line{port, {}};
+        // Spread over the addresses, the last one included.
+        for (int i = 0; i < counters; ++i) {
+            SimCounterConfig counter;
+            counter.address = kAddresses - 1 - i * (kAddresses / counters);
+            counter.model = kModelReply;
+            counter.sizes = {0.3, 0.5, 0.7, 1.0, 2.5, 5.0, 10, 25};
+            counter.points = {{0.3, 100},  {0.5, 150.5}, {1.0, 400},
+                              {2.5, 1200}, {5.0, 2600},  {10, 4800}};
+            line.counters.push_back(counter);
+        }
+        config.ports.push_back(line);
+    }
     return config;
-}
-
-SimCounterConfig Counter(int address, std::vector<double> sizes) {
-    SimCounterConfig counter;
-    counter.address = address;
-    counter.model = kModelReply;
-    counter.sizes = std::move(sizes);
-    counter.points = {{0.3, 100}, {0.5, 150.5}, {1.0, 400}, {2.5, 1200}, {5.0, 2600}, {10, 4800}};
-    return counter;
 }
 
 std::vector<uint8_t> Ports(int count) {
@@ -85,28 +110,77 @@ std::vector<uint8_t> Ports(int count) {
     return ports;
 }
 
-void EmptyPorts(const std::string& portDir, int count, const char* what) {
-    CForkedSimulator sim(Network(portDir, count));
-    const Figures figures = Measure([&] { RunScan(Ports(count)); });
-    sim.Stop();
-    PrintRow(what, figures, kAddresses * kEmptyAddressMs);
+// What a scan found, as text, in port and address order.
+std::string Describe(std::vector<CSensor> sensors) {
+    std::sort(sensors.begin(), sensors.end(), [](const CSensor& a, const CSensor& b) {
+        return std::pair(a.GetPort(), a.GetAddress()) < std::pair(b.GetPort(), b.GetAddress());
+    });
+    std::string text;
+    for (const CSensor& s : sensors) {
+        text += std::to_string(s.GetPort()) + "/" + std::to_string(s.GetAddress()) + " " +
+                s.GetModel() + ":";
+        for (auto pos = s.GetSizes().GetHeadPosition(); pos;)
+            text += " " + std::to_string(s.GetSizes().GetNext(pos));
+        for (auto pos = s.GetCalCurve().GetHeadPosition(); pos;) {
+            const CCalPoint& p = s.GetCalCurve().GetNext(pos);
+            text += " " + std::to_string(p.m_size) + "/" + std::to_string(p.m_voltage);
+        }
+        text += "\n";
+    }
+    return text;
 }
 
-void PortWithEightCounters(const std::string& portDir) {
-    SimNetworkConfig config = Network(portDir, 1);
-    for (int address = 0; address < kAddresses; address += 4)
-        config.ports[0].counters.push_back(Counter(address, {0.3, 0.5, 1.0, 2.5, 5.0, 10}));
-    CForkedSimulator sim(config);
-    size_t found = 0;
-    const Figures figures = Measure([&] { found = RunScan({1}).size(); });
-    const LineCounts line = sim.Stop().at(1);
-    // The model replies arrive inside the identify read's fixed wait.
-    const long pacedBytes = line.fromCounters - long(8 * kModelReply.size());
-    const double floorMs =
-        (kAddresses - 8) * kEmptyAddressMs + 8 * kFoundCounterWaitMs + pacedBytes * kByteMs;
-    PrintRow("scan COM1 with 8 counters", figures, floorMs);
-    if (found != 8)
-        std::printf("  (found %zu counters, not 8)\n", found);
+struct ScanResult {
+    Row row;
+    std::string found;
+    size_t count = 0;
+};
+
+// Scans the network's ports runs times under timing; the floors are those
+// of the slowest port.
+ScanResult MeasureScan(const SimNetworkConfig& config, ReplyTiming timing, int runs) {
+    SetDefaultReplyTiming(timing);
+    ScanResult result;
+    std::vector<Figures> figures;
+    for (int run = 0; run < runs; ++run) {
+        CForkedSimulator sim(config);
+        std::vector<CSensor> sensors;
+        figures.push_back(Measure([&] { sensors = RunScan(Ports(int(config.ports.size()))); }));
+        const std::map<int, LineCounts> lines = sim.Stop();
+        std::map<int, int> foundOnPort;
+        for (const CSensor& s : sensors)
+            ++foundOnPort[s.GetPort()];
+        result.row.floors = Floors{};
+        for (const auto& [port, counts] : lines) {
+            const Floors f = ScanFloors(counts.fromCounters, foundOnPort[port]);
+            result.row.floors.rulesMs = std::max(result.row.floors.rulesMs, f.rulesMs);
+            result.row.floors.lineMs = std::max(result.row.floors.lineMs, f.lineMs);
+        }
+        result.found = Describe(sensors);
+        result.count = sensors.size();
+    }
+    result.row.figures = Median(figures);
+    return result;
+}
+
+// Both timings of one scan; returns the framed and strict wall times.
+std::map<ReplyTiming, double> ScanBoth(CBenchTable& table, const char* what,
+                                       const SimNetworkConfig& config, size_t expected, int runs) {
+    std::map<ReplyTiming, double> wall;
+    std::map<ReplyTiming, std::string> found;
+    for (const auto& [timing, name] : kTimings) {
+        ScanResult result = MeasureScan(config, timing, runs);
+        result.row.mode = name;
+        table.Add(what, result.row);
+        wall[timing] = result.row.figures.wallMs;
+        found[timing] = result.found;
+        if (result.count != expected)
+            table.Note(std::string(name) + ": found " + std::to_string(result.count) +
+                       " counters, not " + std::to_string(expected));
+    }
+    if (found[ReplyTiming::Strict] != found[ReplyTiming::Framed])
+        table.Note("the two timings found DIFFERENT counters or tables");
+    return wall;
 }
 
 std::vector<double> ThirtyTwoSizes() {
@@ -120,54 +194,92 @@ std::vector<double> ThirtyTwoSizes() {
     return sizes;
 }
 
-void ProgramThirtyTwoSizes(const std::string& portDir) {
-    SimNetworkConfig config = Network(portDir, 1);
-    config.ports[0].counters.push_back(Counter(0, {1.0}));
-    CForkedSimulator sim(config);
-    CSerialPort port;
-    CNullProgress noProgress;
-    CSensor sensor;
-    sensor.SetPort(1);
-    sensor.SetAddress(0);
-    CSizeList sizes;
-    for (double size : ThirtyTwoSizes())
-        sizes.AddTail(size);
-    bool programmed = false;
-    Figures figures;
-    if (port.Open(1)) {
-        CCounterLink link(&port, &noProgress);
-        figures = Measure([&] { programmed = link.ProgramSizes(sensor, sizes); });
-        port.Close();
+// 32 points whose reply still fits the counter's 256-byte buffer.
+CCalCurve ThirtyTwoPoints() {
+    CCalCurve curve;
+    for (int i = 1; i <= 32; ++i)
+        curve.AddTail(CCalPoint(i, 50.0 * i));
+    return curve;
+}
+
+// Programs the counter of the network's COM1 runs times under timing; both
+// floors are the time of the echoes on the line, since every byte but the
+// release byte waits for its echo.
+Row MeasureProgramming(const SimNetworkConfig& config, ReplyTiming timing, int runs,
+                       const std::function<bool(CCounterLink&, CSensor&)>& program) {
+    Row row;
+    std::vector<Figures> figures;
+    for (int run = 0; run < runs; ++run) {
+        CForkedSimulator sim(config);
+        CSerialPort port;
+        CNullProgress noProgress;
+        CSensor sensor;
+        sensor.SetPort(1);
+        sensor.SetAddress(config.ports[0].counters[0].address);
+        bool programmed = false;
+        if (port.Open(1)) {
+            CCounterLink link(&port, &noProgress);
+            link.SetReplyTiming(timing);
+            figures.push_back(Measure([&] { programmed = program(link, sensor); }));
+            port.Close();
+        }
+        // The counter sends nothing but the echoes.
+        const long echoed = sim.Stop().at(1).fromCounters;
+        row.floors = {echoed * kByteMs, echoed * kByteMs};
+        row.failed = row.failed || !programmed;
     }
-    const LineCounts line = sim.Stop().at(1);
-    // Every byte but the release byte waits for its echo, which the counter
-    // sends at line speed.
-    const long echoed = line.toCounters - 1;
-    PrintRow("program 32 sizes", figures, echoed * kByteMs);
-    std::printf("  (%ld bytes echoed%s)\n", echoed, programmed ? "" : "; programming FAILED");
+    row.figures = figures.empty() ? Figures{} : Median(figures);
+    return row;
+}
+
+void ProgramBoth(CBenchTable& table, const char* what, const std::string& portDir, int runs,
+                 const std::function<bool(CCounterLink&, CSensor&)>& program) {
+    const SimNetworkConfig config = Network(portDir, 1, 1);
+    for (const auto& [timing, name] : kTimings) {
+        Row row = MeasureProgramming(config, timing, runs, program);
+        row.mode = name;
+        table.Add(what, row);
+        if (row.failed)
+            table.Note(std::string(name) + ": programming FAILED");
+    }
+}
+
+void Run(const std::string& portDir, int runs) {
+    CBenchTable table;
+    table.Title(runs);
+    ScanBoth(table, "scan 1 port, no counters", Network(portDir, 1, 0), 0, runs);
+    const auto one = ScanBoth(table, "scan 1 port, 8 counters", Network(portDir, 1, 8), 8, runs);
+    ScanBoth(table, "scan 1 port, 32 counters", Network(portDir, 1, 32), 32, runs);
+    const auto all =
+        ScanBoth(table, "scan 32 ports, 8 counters each", Network(portDir, 32, 8), 256, runs);
+    for (const auto& [timing, name] : kTimings)
+        table.Note(std::string(name) + ": 32 ports take " +
+                   CBenchTable::Ratio(all.at(timing) / one.at(timing)) + " x one port");
+    ProgramBoth(table, "program 32 sizes", portDir, runs, [](CCounterLink& link, CSensor& s) {
+        CSizeList sizes;
+        for (double size : ThirtyTwoSizes())
+            sizes.AddTail(size);
+        return link.ProgramSizes(s, sizes);
+    });
+    ProgramBoth(table, "program 32 calibration points", portDir, runs,
+                [](CCounterLink& link, CSensor& s) {
+                    CCalCurve curve = ThirtyTwoPoints();
+                    return link.ProgramCalibration(s, curve);
+                });
+    table.Footer();
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     namespace fs = std::filesystem;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const fs::path dir = fs::temp_directory_path() / ("ktrbench-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::ofstream(dir / "supported-models") << "KTR-100\n";
     ::setenv("KTRSETUP_PORT_DIR", (dir / "ports").c_str(), 1);
     ::setenv("KTRSETUP_SUPPORTED_MODELS", (dir / "supported-models").c_str(), 1);
-    const std::string portDir = (dir / "ports").string();
-
-    std::printf("Simulated counters at 9600 baud (%.4f ms per byte).\n", kByteMs);
-    std::printf("%-40s %10s %10s %8s %9s\n", "", "wall ms", "floor ms", "ratio", "cpu ms");
-    EmptyPorts(portDir, 1, "scan COM1, no counters");
-    EmptyPorts(portDir, 32, "scan COM1-COM32, no counters");
-    std::printf("  (one port after another would take at least %.1f ms)\n",
-                32 * kAddresses * kEmptyAddressMs);
-    PortWithEightCounters(portDir);
-    ProgramThirtyTwoSizes(portDir);
-    std::printf("Floors count the counters' bytes at line speed; on a real line the\n"
-                "program's own bytes take line time as well.\n");
+    Run((dir / "ports").string(), runs);
     fs::remove_all(dir);
     return 0;
 }

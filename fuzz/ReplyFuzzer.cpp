@@ -1,11 +1,15 @@
 // Arbitrary bytes as the reply to a size or calibration query, through the
-// counter link over an in-memory line: nothing crashes, a failure leaves the
-// sensor's list as it was, and a reply the link accepts is one whose
-// checksum is right and whose values are exactly the data before its marker.
+// counter link over an in-memory line, read with strict timing and framed:
+// nothing crashes, a failure leaves the sensor's list as it was, a reply the
+// link accepts is one whose checksum is right and whose values are exactly
+// the data before its marker, and both timings come to the same result
+// wherever the bytes after a complete ending are line ends only.
 
 #include "FuzzCheck.h"
 #include "link/CCounterLink.h"
 #include "link/IProgressIndicator.h"
+#include "link/ReplyFormat.h"
+#include "link/ReplyTiming.h"
 #include "model/CSensor.h"
 #include "support/CMemoryLine.h"
 
@@ -63,40 +67,44 @@ bool ChecksumRight(const std::string& text, size_t marker) {
     return value == (sum & 0xFFFFFFFFull) && value == sum;
 }
 
-} // namespace
+struct Read {
+    LinkResult result;
+    CSensor sensor;
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
-    const bool sizes = (data[0] & 1) == 0;
-    const std::string reply(reinterpret_cast<const char*>(data + 1), size - 1);
+// One read of reply under timing, into a record whose lists hold a sentinel.
+Read ReadReply(const std::string& reply, bool sizes, ReplyTiming timing) {
     CMemoryLine line;
     line.SetReply(sizes ? 'P' : 'K', reply);
     CNullProgress progress;
     CCounterLink link(&line, &progress);
-    CSensor sensor;
-    sensor.SetAddress(3);
-    sensor.GetSizes().AddTail(kSentinel);
-    sensor.GetCalCurve().AddTail(CCalPoint(kSentinel, kSentinel));
-
-    const LinkResult result = sizes ? link.TryReadSizes(sensor) : link.TryReadCalibration(sensor);
-    const int sizeCount = sensor.GetSizes().GetCount();
-    const int pointCount = sensor.GetCalCurve().GetCount();
+    link.SetReplyTiming(timing);
+    Read read;
+    read.sensor.SetAddress(3);
+    read.sensor.GetSizes().AddTail(kSentinel);
+    read.sensor.GetCalCurve().AddTail(CCalPoint(kSentinel, kSentinel));
+    read.result = sizes ? link.TryReadSizes(read.sensor) : link.TryReadCalibration(read.sensor);
     const std::string query = std::string("\x83") + (sizes ? "P" : "K") + "\r\n";
     std::string written;
-    for (int i = 0; i < result.attempts; ++i)
+    for (int i = 0; i < read.result.attempts; ++i)
         written += query;
-    FUZZ_CHECK(result.attempts >= 1 && result.attempts <= CCounterLink::kAttempts);
+    FUZZ_CHECK(read.result.attempts >= 1 && read.result.attempts <= CCounterLink::kAttempts);
     FUZZ_CHECK(line.Written() == written + "\xBF");
+    return read;
+}
 
-    if (!result.Ok()) {
+// A failure leaves the lists alone; an accepted text has a right checksum
+// and exactly the values before its marker.
+void CheckOutcome(const Read& read, const std::string& text, bool sizes) {
+    const int sizeCount = read.sensor.GetSizes().GetCount();
+    const int pointCount = read.sensor.GetCalCurve().GetCount();
+    if (!read.result.Ok()) {
         FUZZ_CHECK(sizeCount == 1);
-        FUZZ_CHECK(sensor.GetSizes().GetAt(sensor.GetSizes().GetHeadPosition()) == kSentinel);
+        const CSizeList& list = read.sensor.GetSizes();
+        FUZZ_CHECK(list.GetAt(list.GetHeadPosition()) == kSentinel);
         FUZZ_CHECK(pointCount == 1);
-        return 0;
+        return;
     }
-    const std::string text =
-        Seen(reply, sizes ? CCounterLink::kSizesReplySize : CCounterLink::kCalibrationReplySize);
     const size_t marker = FindMarker(text);
     FUZZ_CHECK(marker != std::string::npos);
     FUZZ_CHECK(marker == 0 || text[marker - 1] == ' ');
@@ -106,5 +114,53 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(sizeCount == tokens && pointCount == 1);
     else
         FUZZ_CHECK(pointCount == tokens / 2 && sizeCount == 1);
+}
+
+// Where a framed read of text stops: its first prefix that ends in CR LF and
+// that the reply grammar judges whole; the whole text when none.
+size_t FramedLength(const std::string& text) {
+    for (size_t length = 2; length <= text.size(); ++length)
+        if (text[length - 2] == '\r' && text[length - 1] == '\n' &&
+            IsCompleteReply(std::string_view(text).substr(0, length)))
+            return length;
+    return text.size();
+}
+
+std::string Tables(const CSensor& sensor) {
+    std::string text;
+    for (auto pos = sensor.GetSizes().GetHeadPosition(); pos;)
+        text += std::to_string(sensor.GetSizes().GetNext(pos)) + " ";
+    for (auto pos = sensor.GetCalCurve().GetHeadPosition(); pos;) {
+        const CCalPoint& p = sensor.GetCalCurve().GetNext(pos);
+        text += std::to_string(p.m_size) + "/" + std::to_string(p.m_voltage) + " ";
+    }
+    return text;
+}
+
+} // namespace
+
+// Strict and framed reads of the same reply agree, unless the reply goes on
+// after a complete ending with something other than line ends, which a
+// framed read no longer sees.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    const bool sizes = (data[0] & 1) == 0;
+    const std::string reply(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string text =
+        Seen(reply, sizes ? CCounterLink::kSizesReplySize : CCounterLink::kCalibrationReplySize);
+    const size_t framedLength = FramedLength(text);
+
+    const Read strict = ReadReply(reply, sizes, ReplyTiming::Strict);
+    CheckOutcome(strict, text, sizes);
+    const Read framed = ReadReply(reply, sizes, ReplyTiming::Framed);
+    CheckOutcome(framed, text.substr(0, framedLength), sizes);
+
+    const bool onlyLineEnds = text.find_first_not_of("\r\n", framedLength) == std::string::npos;
+    if (onlyLineEnds) {
+        FUZZ_CHECK(framed.result.status == strict.result.status);
+        FUZZ_CHECK(framed.result.attempts == strict.result.attempts);
+        FUZZ_CHECK(Tables(framed.sensor) == Tables(strict.sensor));
+    }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "model/CSensor.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 // The reads of the protocol.
@@ -15,22 +16,33 @@ enum class CCounterLink::ReadKind { Echo, Model, Sizes, Calibration };
 namespace {
 
 // How a read ends: count bytes asked for; the total time-out, the constant
-// plus 1 ms per byte asked for; the interval after a byte (0: none).
+// plus 1 ms per byte asked for; the interval after a byte (0: none); and,
+// for a reply that shows where it ends, as soon as it is complete (unless
+// the link keeps strict timing).
 struct ReadRule {
     size_t count;
     uint32_t totalConstantMs;
     uint32_t intervalMs;
+    bool framed;
 };
 
 // The read plan, in the order of ReadKind: the echo of one byte waits at
-// most 51 ms; the model reply 82 ms; the size reply 1524 ms, or 200 ms of
-// quiet after a byte; the calibration reply 506 ms, or 100 ms of quiet.
+// most 51 ms; the model reply 82 ms (a model text has no checksum to prove
+// it complete); the size reply 1524 ms, or 200 ms of quiet after a byte;
+// the calibration reply 506 ms, or 100 ms of quiet. Both end at their
+// CR LF when complete.
 constexpr ReadRule kReadPlan[] = {
-    {1, 50, 0},
-    {CCounterLink::kModelReplySize, 50, 100},
-    {CCounterLink::kSizesReplySize, 500, 200},
-    {CCounterLink::kCalibrationReplySize, 250, 100},
+    {1, 50, 0, false},
+    {CCounterLink::kModelReplySize, 50, 100, false},
+    {CCounterLink::kSizesReplySize, 500, 200, true},
+    {CCounterLink::kCalibrationReplySize, 250, 100, true},
 };
+
+// The reply text is what arrived up to the first zero byte.
+bool ReplyComplete(const uint8_t* received, size_t count) {
+    const auto* text = reinterpret_cast<const char*>(received);
+    return IsCompleteReply(std::string_view(text, std::find(text, text + count, '\0') - text));
+}
 
 const char* const kFlashOn = "o0001\r\n";
 const char* const kFlashOff = "o0000\r\n";
@@ -83,7 +95,7 @@ const CCounterLink::Table CCounterLink::kCalibrationTable{
     &ParseCalibration};
 
 CCounterLink::CCounterLink(ISerialLine* port, IProgressIndicator* progress)
-    : m_port(port), m_progress(progress) {}
+    : m_port(port), m_progress(progress), m_timing(DefaultReplyTiming()) {}
 
 CCounterLink::~CCounterLink() = default;
 
@@ -228,13 +240,16 @@ void CCounterLink::NoteFailure(const LinkResult& result) {
 
 // Reads a reply under its rule; the text is what arrived up to the first
 // zero byte. A reply that filled the buffer may go on, so the line must
-// calm down before the next address byte.
+// calm down before the next address byte. Nothing is left to calm after a
+// complete reply: a sound counter sends nothing after its CR LF, and the
+// queue is discarded before the next address byte anyway.
 LinkResult CCounterLink::ReadReply(ReadKind kind, LinkStep step, std::string& text) {
     const ReadRule& rule = kReadPlan[static_cast<int>(kind)];
     m_port->SetReadTotalTimeoutConstant(rule.totalConstantMs);
     m_port->SetReadIntervalTimeout(rule.intervalMs);
     std::vector<uint8_t> buffer(rule.count, 0);
-    if (!m_port->Read(buffer.data(), buffer.size()))
+    const bool framed = rule.framed && m_timing == ReplyTiming::Framed;
+    if (!m_port->ReadFramed(buffer.data(), buffer.size(), framed ? &ReplyComplete : nullptr))
         return LineFailure();
     if (m_port->LastReadEnd() == ReadEnd::Count)
         m_unsettled = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkResult.h"
+#include "link/ReplyTiming.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,10 @@ class IProgressIndicator;
 // counters after it. An address probe that reads anything but its echo,
 // or whose command's first byte then comes back as another, waits for the
 // quiet and probes once more.
+//
+// A size or calibration reply read ends as soon as the bytes received form
+// a complete reply (ReplyTiming::Framed, the default) or only by the read's
+// time-out rules (Strict); the model read always ends by its rules.
 //
 // The link neither owns nor closes the port. It lives as long as one piece
 // of work on that port (a scan, a save, a flash tick) and is used by one
@@ -62,6 +67,11 @@ public:
     CCounterLink& operator=(const CCounterLink&) = delete;
     // Does not close the port.
     virtual ~CCounterLink();
+
+    // How size and calibration reply reads end; DefaultReplyTiming() at
+    // construction.
+    void SetReplyTiming(ReplyTiming timing) { m_timing = timing; }
+    ReplyTiming GetReplyTiming() const { return m_timing; }
 
     // --- Framing ---
     // Writes byte and reads its echo (total read constant 50 ms).
@@ -165,6 +175,7 @@ private:
 
     ISerialLine* m_port;
     IProgressIndicator* m_progress;
+    ReplyTiming m_timing;
     // A counter answered and then failed (or a reply filled its buffer):
     // bytes may still be on their way, so the line must calm down before
     // the next address byte.

@@ -296,6 +296,10 @@ bool CSerialPort::Write(const uint8_t* bytes, size_t count) {
 }
 
 bool CSerialPort::Read(uint8_t* buffer, size_t count) {
+    return ReadFramed(buffer, count, nullptr);
+}
+
+bool CSerialPort::ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) {
     if (buffer && count > 0)
         std::memset(buffer, 0, count);
     m_lastReadCount = 0;
@@ -327,6 +331,10 @@ bool CSerialPort::Read(uint8_t* buffer, size_t count) {
         if (n < 0)
             continue;
         m_lastReadCount += static_cast<size_t>(n);
+        if (complete && complete(buffer, m_lastReadCount)) {
+            m_lastReadEnd = ReadEnd::Framed;
+            return true;
+        }
         const Clock::time_point now = Clock::now();
         if (m_lastReadCount < count && now >= totalDeadline) {
             // That was the last look after the total time-out.

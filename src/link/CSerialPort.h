@@ -40,6 +40,8 @@ public:
     // time-out passes, what waits in the queue by then is still taken, so a
     // thread that was late to run never misses bytes that came in time.
     bool Read(uint8_t* buffer, size_t count) override;
+    // Looks at the bytes after every chunk that arrives.
+    bool ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) override;
     bool SetReadIntervalTimeout(uint32_t ms) override;
     bool SetReadTotalTimeoutConstant(uint32_t ms) override;
     void DiscardInput() override;

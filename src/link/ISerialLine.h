@@ -8,6 +8,7 @@ enum class ReadEnd {
     Count,    // every byte asked for arrived
     Total,    // the total time-out passed
     Interval, // the line was quiet for the interval after a byte
+    Framed,   // the bytes received formed a complete message
     Failed,   // the read failed (see LineFault)
 };
 
@@ -26,12 +27,23 @@ enum class LineFault {
 // a byte without the next one.
 class ISerialLine {
 public:
+    // Whether the bytes received so far form a complete message.
+    using FrameTest = bool (*)(const uint8_t* received, size_t count);
+
     virtual ~ISerialLine() = default;
 
     virtual bool Write(const uint8_t* bytes, size_t count) = 0;
     // Zero-fills count bytes of buffer, then reads up to count bytes. True
     // however many bytes arrived, none included.
     virtual bool Read(uint8_t* buffer, size_t count) = 0;
+    // Read, which also ends as soon as complete (null: never) says that the
+    // bytes received so far form a complete message (ReadEnd::Framed). The
+    // time-out rules still end a message that never completes. A line that
+    // cannot look at the bytes as they come reads as Read does.
+    virtual bool ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) {
+        (void)complete;
+        return Read(buffer, count);
+    }
     virtual bool SetReadIntervalTimeout(uint32_t ms) = 0;
     virtual bool SetReadTotalTimeoutConstant(uint32_t ms) = 0;
 

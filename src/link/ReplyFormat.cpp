@@ -73,6 +73,13 @@ ReplyVerdict JudgeReply(std::string_view reply) {
     return ReplyVerdict::Valid;
 }
 
+bool IsCompleteReply(std::string_view received) {
+    if (!received.ends_with("\r\n"))
+        return false;
+    const ReplyVerdict verdict = JudgeReply(received);
+    return verdict == ReplyVerdict::Valid || verdict == ReplyVerdict::BadChecksum;
+}
+
 uint32_t UpperCaseByteSum(std::string_view text) {
     uint32_t sum = 0;
     for (char c : text)

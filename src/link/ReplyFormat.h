@@ -31,5 +31,12 @@ size_t FindReplyMarker(std::string_view text);
 
 ReplyVerdict JudgeReply(std::string_view reply);
 
+// Whether the bytes received so far form a complete reply: they end with
+// CR LF, and the grammar finds the marker, the separator, the digits and
+// the line end in their places (the checksum may still be wrong; the check
+// says so). A sound counter sends nothing after its CR LF, and line ends
+// that might still follow change no verdict, so a reader may stop here.
+bool IsCompleteReply(std::string_view received);
+
 // Unsigned byte sum of text, modulo 2^32, with a to z counted as A to Z.
 uint32_t UpperCaseByteSum(std::string_view text);

@@ -9,6 +9,7 @@
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -262,6 +263,9 @@ void CSimPort::Publish(std::unique_lock<std::mutex>& lock, const SimTranscriptEn
 // byte the counters send, or for the wake-up that ends it.
 void CSimPort::Serve() {
     m_threadId = static_cast<int>(::syscall(SYS_gettid));
+    // Paced bytes leave when their time comes, as from a UART, not up to the
+    // default 50 us of timer slack later.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
     for (;;) {
         int64_t next = NextSendTime();
         timespec timeout{};
@@ -402,17 +406,20 @@ int64_t CSimPort::NextSendTime() const {
 }
 
 // Writes every byte whose time has come. Unpaced bytes without a pause go
-// out together; paced ones one at a time. A byte that the line cannot take
-// (nobody has read the slave side for tens of kilobytes) is lost, as on a
-// real line whose receiver overflows.
+// out together; paced ones one at a time, each timed from when the one
+// before it was due, as a UART sends them back to back: a thread that woke
+// late does not stretch the line. A byte that the line cannot take (nobody
+// has read the slave side for tens of kilobytes) is lost, as on a real line
+// whose receiver overflows.
 void CSimPort::SendDue() {
     uint8_t batch[512];
     while (!m_out.empty()) {
         int64_t now = SimMonotonicNs();
+        const int64_t firstDue = NextSendTime();
         size_t count = 0;
         while (!m_out.empty() && count < sizeof batch) {
-            int64_t due = count == 0 ? NextSendTime()
-                                     : (m_pacing || m_out.front().pauseNs > 0 ? INT64_MAX : now);
+            int64_t due =
+                count == 0 ? firstDue : (m_pacing || m_out.front().pauseNs > 0 ? INT64_MAX : now);
             if (due > now)
                 break;
             batch[count++] = m_out.front().byte;
@@ -428,9 +435,10 @@ void CSimPort::SendDue() {
         do {
             written = write(m_master, batch, count);
         } while (written < 0 && errno == EINTR);
-        m_lastSendNs = SimMonotonicNs();
+        const int64_t sentNs = SimMonotonicNs();
+        m_lastSendNs = m_pacing ? std::min(firstDue, sentNs) : sentNs;
         for (ssize_t i = 0; i < written; ++i) {
-            sent[i] = {m_lastSendNs, false, batch[i]};
+            sent[i] = {sentNs, false, batch[i]};
             RecordLocked(sent[i]);
         }
         DiscardIfNobodyListens();

@@ -122,6 +122,7 @@ private:
 
     // Owned by the thread.
     std::deque<Pending> m_out;
+    // When the last byte was sent; paced: when it was due to be sent.
     int64_t m_lastSendNs = 0;
     // Open descriptions of the slave side by programs, from the device's
     // open and close events; -1 when not known.

@@ -15,9 +15,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -309,4 +311,79 @@ TEST_F(ScanThreadTest, RunnerReportsHowEachPortFared) {
     EXPECT_EQ(outcomes[0].ended, LinkStatus::Done);
     EXPECT_EQ(outcomes[1].ended, LinkStatus::PortGone);
     EXPECT_EQ(outcomes[2].openFailure, PortOpenFailure::NoSuchPort);
+}
+
+namespace {
+
+// What a scan found, in port and address order, tables included.
+std::string Found(std::vector<CSensor> sensors) {
+    std::sort(sensors.begin(), sensors.end(), [](const CSensor& a, const CSensor& b) {
+        return std::pair(a.GetPort(), a.GetAddress()) < std::pair(b.GetPort(), b.GetAddress());
+    });
+    std::string text;
+    for (const CSensor& s : sensors)
+        text += std::to_string(s.GetPort()) + "/" + std::to_string(s.GetAddress()) + " " +
+                s.GetModel() + " " + testing::PrintToString(Sizes(s)) + " " +
+                testing::PrintToString(Points(s)) + "\n";
+    return text;
+}
+
+} // namespace
+
+// A scan whose reads end at complete replies finds exactly the counters and
+// tables that strict timing finds. Each port holds one variant of a counter
+// at address 4, then a sound counter at address 5, paced at 9600 baud.
+TEST_F(ScanThreadTest, FramedAndStrictScansFindTheSameCountersAndTables) {
+    struct Variant {
+        std::function<void(SimCounterConfig&)> change;
+        bool found;
+    };
+    const std::vector<Variant> variants = {
+        {[](SimCounterConfig& c) { c.lowerCaseChecksum = true; }, true},
+        {[](SimCounterConfig& c) { c.model = "  KTR-200\r\n"; }, true},
+        {[](SimCounterConfig& c) { c.sizesReplyOverride = " 0.3 0.5 C/S 000164"; }, true},
+        {[](SimCounterConfig& c) { c.sizesReplyOverride = " 0.3 0.5 C/S 000164\r\n\r\n"; }, true},
+        // Shorter than the size reply's interval, longer than calibration's.
+        {[](SimCounterConfig& c) {
+             c.faults.gapAfterByte = 4;
+             c.faults.gapMs = 150;
+         },
+         false},
+        {[](SimCounterConfig& c) { c.faults.releaseNoise = "\r\n"; }, true},
+        {[](SimCounterConfig& c) { c.faults.noise = "\x07?"; }, false},
+        {[](SimCounterConfig& c) { c.faults.badChecksum = true; }, false},
+        {[](SimCounterConfig& c) { c.faults.overlongBytes = 300; }, false},
+    };
+    std::vector<uint8_t> ports;
+    std::string expected;
+    for (size_t i = 0; i < variants.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        SimCounterConfig variant = Counter(4, "KTR-100\r\n", {0.3, 0.5}, {{0.3, 100}, {1, 400}});
+        variants[i].change(variant);
+        CSimPort& port = m_network.AddPort(number);
+        port.AddCounter(variant);
+        port.AddCounter(Counter(5, "KTR-100\r\n", {2.5}, {{0.5, 150}, {2.5, 900}, {5, 2000}}));
+        ports.push_back(static_cast<uint8_t>(number));
+        if (variants[i].found)
+            expected += std::to_string(number) + "/4\n";
+        expected += std::to_string(number) + "/5\n";
+    }
+    m_network.SetPacing(true);
+
+    std::string strict, framed;
+    {
+        ScopedEnv timing("KTRSETUP_STRICT_TIMING", "1");
+        strict = Found(RunScan(ports));
+    }
+    {
+        ScopedEnv timing("KTRSETUP_STRICT_TIMING", "0");
+        framed = Found(RunScan(ports));
+    }
+
+    EXPECT_EQ(framed, strict);
+    std::string foundWhere;
+    std::istringstream lines(framed);
+    for (std::string line; std::getline(lines, line);)
+        foundWhere += line.substr(0, line.find(' ')) + "\n";
+    EXPECT_EQ(foundWhere, expected);
 }

@@ -169,6 +169,51 @@ TEST(CounterText, ReplyGrammar) {
     }
 }
 
+// A reader fed one byte at a time may stop at the first complete reply, and
+// only where the grammar sees a whole reply ending in CR LF; what it then
+// holds is judged as the whole reply is, line ends after it or not.
+TEST(CounterText, CompleteReplyIsWhereAReaderMayStop) {
+    struct Case {
+        std::string reply;
+        size_t completeAt; // length of the first complete prefix
+    };
+    const size_t never = std::string::npos;
+    const size_t whole = std::string::npos - 1;
+    const std::string sound = " 0.3 0.5 C/S 000164\r\n";
+    const std::vector<Case> cases = {
+        {sound, whole},
+        {" 0.3 0.5 1.0 2.0 c/s 0002c3\r\n", whole},
+        // Complete, though the check will refuse it.
+        {" 0.3 0.5 C/S 000165\r\n", whole},
+        {std::string(89, '@') + " C/S 164\r\n", whole},
+        {"\x07? 0.3 0.5 C/S 000164\r\n", whole},
+        // More line ends change nothing.
+        {sound + "\r\n", sound.size()},
+        // No CR LF at the end: only the time-out rules can end the read.
+        {" 0.3 0.5 C/S 000164", never},
+        {" 0.3 0.5 C/S 000164\r", never},
+        {" 0.3 0.5 C/S 000164\n\r", never},
+        // CR LF where the grammar sees no whole reply.
+        {"\r\n 0.3\r\n 0.5 000164\r\n", never},
+        {" 0.3 0.5 C/S \r\n", never},
+        {" 0.3 0.5 C/S\r\n", never},
+        {" 0.3 0.5 C/S 0001x4\r\n", never},
+        {" 0.3 0.5C/S 000164\r\n", never},
+        {" 0.3 0.5 C/S 000164 \r\n", never},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.reply));
+        size_t at = never;
+        for (size_t length = 0; length <= c.reply.size() && at == never; ++length)
+            if (IsCompleteReply(std::string_view(c.reply).substr(0, length)))
+                at = length;
+        EXPECT_EQ(at, c.completeAt == whole ? c.reply.size() : c.completeAt);
+        if (at != never) {
+            EXPECT_EQ(JudgeReply(c.reply.substr(0, at)), JudgeReply(c.reply));
+        }
+    }
+}
+
 // --------------------------------------------------------------- parsing
 
 TEST_P(CounterTextTest, SizesReplyParsesInOrder) {

@@ -8,6 +8,7 @@
 #include "model/CSensor.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
+#include "sim/SimText.h"
 #include "support/FakeMessageDisplay.h"
 #include "support/RecordingProgress.h"
 #include "support/TableValues.h"
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -437,11 +439,12 @@ TEST_F(CounterWireTest, ModelReadWithoutReplyEndsAfter82Ms) {
     EXPECT_LT(release - readStart, 1000 * kMs);
 }
 
-// A short reply ends the read by the interval rule (200 ms for sizes,
-// 100 ms for calibration), long before the total time-out.
-TEST_F(CounterWireTest, ReplyReadsEndByTheIntervalRule) {
+// Under strict timing a short reply ends the read by the interval rule
+// (200 ms for sizes, 100 ms for calibration), long before the total time-out.
+TEST_F(CounterWireTest, StrictReplyReadsEndByTheIntervalRule) {
     line.Add(2);
     ASSERT_TRUE(line.Open());
+    line.link.SetReplyTiming(ReplyTiming::Strict);
     CSensor sensor = SensorAt(2);
     ASSERT_TRUE(line.link.ReadSizes(sensor));
     ASSERT_TRUE(line.link.ReadCalibration(sensor));
@@ -523,6 +526,174 @@ TEST_F(CounterWireTest, DeviceThatVanishesEndsTheReadAtOnce) {
     EXPECT_LT(took, std::chrono::milliseconds(1200)) << "the read must not wait out its time";
     EXPECT_EQ(line.Sent(4), Addr(4) + "P" + kCrLf);
     EXPECT_EQ(line.link.TryIdentify(sensor).status, LinkStatus::PortGone);
+}
+
+// ---------------------------------------------------------- reply framing
+
+// The reply to the default tables of CSimLine::Add with its own line end.
+std::string SizesReplyEndingWith(const std::string& end) {
+    const std::string data = " 0.3 0.5";
+    return data + " C/S " + SimChecksumText(SimByteSum(data), false) + end;
+}
+
+std::string CalibrationReplyEndingWith(const std::string& end) {
+    const std::string data = " 0.3 100 0.5 150.5 1 400";
+    return data + " C/S " + SimChecksumText(SimByteSum(data), false) + end;
+}
+
+// A counter whose replies differ from the sound ones in one way, and whether
+// a framed read of its size and of its calibration reply may end at the
+// reply's CR LF.
+struct FramingCase {
+    const char* name;
+    std::function<void(SimCounterConfig&)> change;
+    bool framedAtOnce[2];
+};
+
+// What reading both tables of one counter came to: the results and tables
+// (which must not depend on the timing), and for each read how it ended and
+// how long the line had been quiet when the release byte went out (-1 when
+// the read failed).
+struct TableReads {
+    std::string results;
+    ReadEnd end[2] = {ReadEnd::Failed, ReadEnd::Failed};
+    double quietMs[2] = {-1, -1};
+};
+
+double QuietBeforeRelease(const CSimPort& port) {
+    auto released = [&port] {
+        const auto bytes = port.BytesToCounter();
+        return !bytes.empty() && bytes.back() == 0xBF;
+    };
+    for (int i = 0; i < 300 && !released(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto t = port.Transcript();
+    for (size_t i = 1; i < t.size(); ++i) {
+        if (t[i].toCounter && t[i].byte == 0xBF && !t[i - 1].toCounter)
+            return double(t[i].ns - t[i - 1].ns) / kMs;
+    }
+    ADD_FAILURE() << "no release byte after a reply\n" << SimFormatTranscript(t);
+    return -1;
+}
+
+TableReads ReadBothTables(const FramingCase& c, ReplyTiming timing) {
+    CSimLine line;
+    CSimCounter& counter = line.Add(2, "KTR-100\r\n");
+    SimCounterConfig config = counter.GetConfig();
+    c.change(config);
+    counter.SetConfig(config);
+    line.port.SetPacing(true);
+    TableReads reads;
+    if (!line.Open()) {
+        ADD_FAILURE() << "port did not open";
+        return reads;
+    }
+    line.link.SetReplyTiming(timing);
+    CSensor sensor = SensorAt(2);
+    for (int read = 0; read < 2; ++read) {
+        line.port.ClearTranscript();
+        const LinkResult result =
+            read == 0 ? line.link.TryReadSizes(sensor) : line.link.TryReadCalibration(sensor);
+        reads.end[read] = line.serial.LastReadEnd();
+        reads.results += DescribeLinkResult(result) + " / ";
+        if (result.Ok())
+            reads.quietMs[read] = QuietBeforeRelease(line.port);
+    }
+    reads.results += testing::PrintToString(Values(sensor.GetSizes())) +
+                     testing::PrintToString(PointsOf(sensor.GetCalCurve()));
+    return reads;
+}
+
+// Reads the counter of every case with both timings: the results and the
+// tables must be those of strict timing, which keeps its interval waits; a
+// framed read ends at once, well before the interval, exactly where the
+// case says so, and is otherwise ended by the rules as a strict one is.
+void ExpectFramingAgreesWithStrictTiming(const std::vector<FramingCase>& cases) {
+    FakeMessageDisplay display;
+    for (const FramingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TableReads strict = ReadBothTables(c, ReplyTiming::Strict);
+        const TableReads framed = ReadBothTables(c, ReplyTiming::Framed);
+        EXPECT_EQ(framed.results, strict.results);
+        for (int read = 0; read < 2; ++read) {
+            SCOPED_TRACE(read == 0 ? "sizes" : "calibration");
+            const double intervalMs = read == 0 ? 200 : 100;
+            EXPECT_NE(strict.end[read], ReadEnd::Framed);
+            EXPECT_EQ(framed.end[read] == ReadEnd::Framed, c.framedAtOnce[read]);
+            if (strict.quietMs[read] >= 0) {
+                EXPECT_GE(strict.quietMs[read], intervalMs);
+            }
+            if (framed.quietMs[read] < 0)
+                continue;
+            if (c.framedAtOnce[read]) {
+                EXPECT_LT(framed.quietMs[read], intervalMs);
+            } else {
+                EXPECT_GE(framed.quietMs[read], intervalMs);
+            }
+        }
+    }
+}
+
+std::function<void(SimCounterConfig&)> Faults(std::function<void(SimFaults&)> set) {
+    return [set](SimCounterConfig& config) { set(config.faults); };
+}
+
+std::function<void(SimCounterConfig&)> RepliesEndingWith(const std::string& end) {
+    return [end](SimCounterConfig& config) {
+        config.sizesReplyOverride = SizesReplyEndingWith(end);
+        config.calibrationReplyOverride = CalibrationReplyEndingWith(end);
+    };
+}
+
+// Good replies: those that show their end (marker, separator, digits,
+// CR LF) end their read at once; the others wait for the interval.
+TEST(CounterFraming, GoodRepliesEndAtTheirLineEndOrByTheRules) {
+    ExpectFramingAgreesWithStrictTiming({
+        {"sound replies", [](SimCounterConfig&) {}, {true, true}},
+        {"lower-case checksum",
+         [](SimCounterConfig& c) { c.lowerCaseChecksum = true; },
+         {true, true}},
+        {"CR LF twice", RepliesEndingWith("\r\n\r\n"), {true, true}},
+        {"gap shorter than the interval",
+         Faults([](SimFaults& f) {
+             f.gapAfterByte = 5;
+             f.gapMs = 60;
+         }),
+         {true, true}},
+        {"no line end", RepliesEndingWith(""), {false, false}},
+        {"LF CR", RepliesEndingWith("\n\r"), {false, false}},
+        {"CR alone", RepliesEndingWith("\r"), {false, false}},
+        {"zero byte before the line end",
+         RepliesEndingWith(std::string("\0\r\n", 3)),
+         {false, false}},
+    });
+}
+
+// Bad replies fail alike (the faults touch the size reply only, to save
+// time); a framed read of one that shows its end still ends at once.
+TEST(CounterFraming, BadRepliesFailAsUnderStrictTiming) {
+    ExpectFramingAgreesWithStrictTiming({
+        {"noise before the reply",
+         Faults([](SimFaults& f) {
+             f.noise = "\x07?";
+             f.replyFaultsOn = "P";
+         }),
+         {true, true}},
+        {"bad checksum",
+         Faults([](SimFaults& f) {
+             f.badChecksum = true;
+             f.replyFaultsOn = "P";
+         }),
+         {true, true}},
+        {"no marker",
+         Faults([](SimFaults& f) {
+             f.noMarker = true;
+             f.replyFaultsOn = "P";
+         }),
+         {false, true}},
+        // 300 leading spaces fit the size buffer, not the calibration buffer.
+        {"over-long replies", Faults([](SimFaults& f) { f.overlongBytes = 300; }), {true, false}},
+    });
 }
 
 // ----------------------------------------------------------------- sweep

@@ -1,7 +1,8 @@
 // Every simulator fault against every operation, with a healthy counter
 // after the faulty one: the right result, nothing changed by a failure, the
 // healthy counter still found, the port free again at once. Paced at 9600
-// baud and unpaced; and once more with every core kept busy by spinning
+// baud and unpaced, with reply reads that end at complete replies, and paced
+// with strict timing; and once more with every core kept busy by spinning
 // processes, where no healthy exchange may fail. The simulated counters run
 // ahead of other work where the system permits, as hardware of their own
 // would; the cases then do not depend on how busy the computer is.
@@ -73,6 +74,13 @@ TEST_F(FaultMatrixTest, EveryFaultWithEveryOperationUnpaced) {
 
 TEST_F(FaultMatrixTest, EveryFaultWithEveryOperationPacedAt9600Baud) {
     RunAndReport(true, "paced");
+}
+
+// The same results when every reply read waits out the time-out rules.
+TEST_F(FaultMatrixTest, EveryFaultWithEveryOperationPacedWithStrictTiming) {
+    ::setenv("KTRSETUP_STRICT_TIMING", "1", 1);
+    RunAndReport(true, "paced, strict timing");
+    ::unsetenv("KTRSETUP_STRICT_TIMING");
 }
 
 // Twice as many spinning processes as cores, as urgent as the program: its

@@ -190,10 +190,13 @@ TEST_F(CSimPortTest, PacingTakesAByteTimePerByteSent) {
     line.Write("\n");
     std::vector<uint8_t> reply = line.Read(22, 2000);
     EXPECT_EQ(Text(reply), "\n 0.3 0.5 C/S 000164\r\n");
+    // From the LF received: its echo and the 21 reply bytes, each at least
+    // a byte time after the one before was due.
     std::vector<SimTranscriptEntry> entries = port.Transcript();
-    ASSERT_GE(entries.size(), 22u);
-    int64_t span = entries.back().ns - entries[entries.size() - 21].ns;
-    EXPECT_GE(span, 20 * 1041666);
+    ASSERT_GE(entries.size(), 23u);
+    const SimTranscriptEntry& lf = entries[entries.size() - 23];
+    ASSERT_TRUE(lf.toCounter && lf.byte == '\n');
+    EXPECT_GE(entries.back().ns - lf.ns, 21 * 1041666);
 }
 
 TEST_F(CSimPortTest, ExclusiveOpenRefusesASecondOpenerAndReleasesOnClose) {

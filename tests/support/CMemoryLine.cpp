@@ -66,13 +66,22 @@ void CMemoryLine::Receive(uint8_t byte) {
 }
 
 bool CMemoryLine::Read(uint8_t* buffer, size_t count) {
+    return ReadFramed(buffer, count, nullptr);
+}
+
+bool CMemoryLine::ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) {
     std::memset(buffer, 0, count);
     m_lastCount = 0;
     if (Failing())
         return false;
-    m_lastCount = std::min(count, m_queue.size());
-    std::copy_n(m_queue.begin(), m_lastCount, buffer);
-    m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<long>(m_lastCount));
+    while (m_lastCount < count && !m_queue.empty()) {
+        buffer[m_lastCount++] = m_queue.front();
+        m_queue.pop_front();
+        if (complete && complete(buffer, m_lastCount)) {
+            m_lastEnd = ReadEnd::Framed;
+            return true;
+        }
+    }
     m_lastEnd = m_lastCount == count ? ReadEnd::Count
                 : m_lastCount > 0    ? ReadEnd::Interval
                                      : ReadEnd::Total;

@@ -13,7 +13,10 @@
 // T, or a query line P or K ended by CR LF, the reply set for that letter
 // is queued. A read takes what is queued; it ends by its count, or as if by
 // the interval after the last queued byte, or by the total time-out when
-// nothing was queued. It counts the discards and drains the link asks for.
+// nothing was queued. A framed read takes the queued bytes one at a time, as
+// they would come on a paced line, and stops as soon as they form a complete
+// message, leaving the rest queued. It counts the discards and drains the
+// link asks for.
 class CMemoryLine : public ISerialLine {
 public:
     // The reply to the query letter (T, P or K); none set: no reply.
@@ -32,6 +35,7 @@ public:
 
     bool Write(const uint8_t* bytes, size_t count) override;
     bool Read(uint8_t* buffer, size_t count) override;
+    bool ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) override;
     bool SetReadIntervalTimeout(uint32_t) override { return true; }
     bool SetReadTotalTimeoutConstant(uint32_t) override { return true; }
     void DiscardInput() override;

@@ -7,9 +7,13 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -310,3 +314,71 @@ TEST_F(KtrctlTest, HelpAndVersionSucceed) {
 }
 
 } // namespace
+
+namespace {
+
+// Milliseconds the line of port had been quiet when the release byte after
+// the first size query went out, from a ktrsim transcript
+// ("COM3 +     12.345 ms > 50 P"); -1 when there is none.
+double QuietBeforeSizesRelease(const std::string& transcript, int port) {
+    const std::string prefix = "COM" + std::to_string(port) + " +";
+    std::istringstream lines(transcript);
+    bool sizesAsked = false;
+    double lastMs = -1, ms = 0;
+    char direction = 0;
+    unsigned byte = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(prefix, 0) != 0 ||
+            std::sscanf(line.c_str() + prefix.size(), "%lf ms %c %x", &ms, &direction, &byte) != 3)
+            continue;
+        if (direction == '>' && byte == 0xBF && sizesAsked)
+            return ms - lastMs;
+        sizesAsked = sizesAsked || (direction == '>' && byte == 'P');
+        lastMs = ms;
+    }
+    return -1;
+}
+
+} // namespace
+
+// A size read ends at its complete reply unless strict timing is asked for,
+// by the option before or after the command or by the environment; then it
+// waits out the 200 ms interval. The tables read are the same either way.
+TEST_F(KtrctlTest, StrictTimingWaitsOutTheIntervalHoweverItIsAskedFor) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string env;
+        bool strict;
+    };
+    const std::vector<std::string> read = {"read", "3", "12", "--json"};
+    auto with = [&](std::vector<std::string> args, const std::string& option, bool before) {
+        args.insert(before ? args.begin() : args.end(), option);
+        return args;
+    };
+    const std::vector<Case> cases = {
+        {read, "", false},
+        {with(read, "--strict-timing", true), "", true},
+        {with(read, "--strict-timing", false), "", true},
+        {read, "KTRSETUP_STRICT_TIMING=1", true},
+        {read, "KTRSETUP_STRICT_TIMING=On", true},
+        {read, "KTRSETUP_STRICT_TIMING=0", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args) + " " + c.env);
+        std::vector<std::string> env = {"KTRSETUP_PORT_DIR=" + Sim().PortDir(),
+                                        "KTRSETUP_SUPPORTED_MODELS=" + Sim().ModelsFile()};
+        if (!c.env.empty())
+            env.push_back(c.env);
+        const size_t before = SettledTranscriptLength();
+        const ToolResult result = RunProgram(KTRCTL_PATH, c.args, env, Sim().Dir());
+        SettledTranscriptLength();
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(ParseJson(result.out)["sizes"], json::parse("[1.0]"));
+        const double quietMs = QuietBeforeSizesRelease(Sim().Transcript().substr(before), 3);
+        ASSERT_GE(quietMs, 0);
+        if (c.strict)
+            EXPECT_GE(quietMs, 200);
+        else
+            EXPECT_LT(quietMs, 200);
+    }
+}

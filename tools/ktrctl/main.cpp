@@ -4,6 +4,7 @@
 #include "CTerminalMessageDisplay.h"
 #include "Commands.h"
 #include "ExitCode.h"
+#include "link/ReplyTiming.h"
 
 #include <CLI/CLI.hpp>
 
@@ -123,7 +124,13 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("ktrctl ") + KTRCTL_VERSION);
     app.require_subcommand(1);
     app.footer("Exit status: 0 success, 1 refused by a counter, a port or validation, "
-               "2 usage error.\nEnvironment: KTRSETUP_PORT_DIR, KTRSETUP_SUPPORTED_MODELS.");
+               "2 usage error.\nEnvironment: KTRSETUP_PORT_DIR, KTRSETUP_SUPPORTED_MODELS, "
+               "KTRSETUP_STRICT_TIMING.");
+    // Accepted before or after the command.
+    app.fallthrough();
+    app.add_flag_callback(
+        "--strict-timing", [] { SetDefaultReplyTiming(ReplyTiming::Strict); },
+        "End size and calibration reads by the time-out rules only");
     Arguments args;
     const Commands commands = AddCommands(app, args);
     try {
