@@ -19,7 +19,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -311,49 +310,3 @@ TEST_F(ScanThreadTest, RunnerReportsHowEachPortFared) {
     EXPECT_EQ(outcomes[1].ended, LinkStatus::PortGone);
     EXPECT_EQ(outcomes[2].openFailure, PortOpenFailure::NoSuchPort);
 }
-
-namespace {
-
-// Every counter that answered its address but was not reported is named
-// with the step that failed and why; silent addresses are not.
-TEST_F(ScanThreadTest, RunnerNamesEveryCounterPassedOverWithTheStepThatFailed) {
-    CSimPort& port = m_network.AddPort(11);
-    port.AddCounter(Counter(2, "XYZ-1\r\n", {0.3}, {{0.3, 100}}));
-    SimCounterConfig badSizes = Counter(5, "KTR-100\r\n", {0.3}, {{0.3, 100}});
-    badSizes.faults.badChecksum = true;
-    badSizes.faults.replyFaultsOn = "P";
-    port.AddCounter(badSizes);
-    SimCounterConfig mute = Counter(8, "KTR-100\r\n", {0.3}, {{0.3, 100}});
-    mute.faults.noReply = true;
-    mute.faults.replyFaultsOn = "K";
-    port.AddCounter(mute);
-    SimCounterConfig cut = Counter(9, "KTR-200\r\n", {0.3}, {{0.3, 100}});
-    cut.faults.echoStopsAfter = 0;
-    port.AddCounter(cut);
-    port.AddCounter(Counter(12, "KTR-100\r\n", {0.3}, {{0.3, 100}, {1, 400}, {5, 2500}}));
-    std::vector<PortScanOutcome> outcomes;
-
-    const std::vector<CSensor> found = RunScan({11}, nullptr, nullptr, &outcomes);
-
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].GetAddress(), 12);
-    ASSERT_EQ(outcomes.size(), 1u);
-    const std::vector<PassedOver>& passed = outcomes[0].passedOver;
-    ASSERT_EQ(passed.size(), 4u);
-    const std::tuple<int, ReadStage, LinkStatus> expected[] = {
-        {2, ReadStage::Identify, LinkStatus::NotSupported},
-        {5, ReadStage::Sizes, LinkStatus::BadChecksum},
-        {8, ReadStage::Calibration, LinkStatus::NoReply},
-        // Its model reply comes without the echo of T before it.
-        {9, ReadStage::Identify, LinkStatus::WrongEcho},
-    };
-    for (size_t i = 0; i < passed.size(); ++i) {
-        const auto& [address, stage, status] = expected[i];
-        EXPECT_EQ(passed[i].address, address) << i;
-        EXPECT_EQ(passed[i].stage, stage) << i;
-        EXPECT_EQ(passed[i].result.status, status) << i;
-    }
-    EXPECT_EQ(passed[0].result.model, "XYZ-1");
-}
-
-} // namespace

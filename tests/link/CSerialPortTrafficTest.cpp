@@ -98,25 +98,6 @@ TEST_F(SerialPortTrafficTest, ListenerSeesEveryByteOnceInOrder) {
     EXPECT_EQ(m_peer.Receive(2, 200ms), (std::vector<uint8_t>{0x85, 'T'}));
 }
 
-// Ports take the process-wide listener when they are made; a port told
-// otherwise reports nowhere.
-TEST_F(SerialPortTrafficTest, PortsMadeAfterTheProcessWideListenerIsSetReportToIt) {
-    SetLineTrafficListener(&m_traffic);
-    CSerialPort reporting;
-    SetLineTrafficListener(nullptr);
-    CSerialPort silent;
-    ASSERT_TRUE(reporting.Open(3));
-    const uint8_t byte = 0x81;
-    ASSERT_TRUE(reporting.Write(&byte, 1));
-    ASSERT_TRUE(reporting.Close());
-    ASSERT_TRUE(silent.Open(3));
-    ASSERT_TRUE(silent.Write(&byte, 1));
-    reporting.SetTrafficListener(nullptr);
-    ASSERT_TRUE(silent.Close());
-
-    EXPECT_EQ(m_traffic.Entries(), (std::vector<std::pair<char, std::string>>{{'>', "\x81"}}));
-}
-
 // A probe takes the port as an open would and lets it go at once: it tells
 // missing, free and held ports apart, shows nothing, and neither changes
 // the line's settings nor disturbs the holder.

@@ -214,20 +214,6 @@ TEST_F(CSimPortTest, ReleaseExclusiveClearsAMarkLeftBehind) {
     EXPECT_EQ(excl, 0);
 }
 
-// A program killed while it had the port leaves the mark behind; the port
-// clears it once the program's lock is gone, and the next program opens.
-TEST_F(CSimPortTest, MarkLeftByAProgramThatDiedIsCleared) {
-    std::atomic<int> cleared{0};
-    port.SetStaleMarkListener([&] { ++cleared; });
-    line.Abandon();
-    for (int i = 0; i < 300 && cleared == 0; ++i)
-        usleep(10000);
-    EXPECT_EQ(cleared, 1);
-    ASSERT_EQ(line.Open(port.LinkPath()), 0);
-    EXPECT_EQ(Command(Addr(5)), Addr(5));
-    port.SetStaleMarkListener(nullptr);
-}
-
 // A passer-by opens the device just before the holder and closes it while
 // the holder has the port: the open events may be merged and count none
 // left, but the holder's lock keeps its mark, and its replies are kept.

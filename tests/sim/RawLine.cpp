@@ -46,12 +46,6 @@ void RawLine::Close() {
     m_fd = -1;
 }
 
-void RawLine::Abandon() {
-    if (m_fd >= 0)
-        close(m_fd);
-    m_fd = -1;
-}
-
 bool RawLine::Write(const std::vector<uint8_t>& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {

@@ -19,9 +19,6 @@ public:
     // 0 on success, otherwise the errno of the step that failed.
     int Open(const std::string& path);
     void Close();
-    // Closes the descriptor without releasing the exclusive mark, as the
-    // descriptors of a killed program are closed.
-    void Abandon();
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }
 
