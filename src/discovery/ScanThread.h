@@ -49,12 +49,11 @@ struct ScanThreadParam {
 // the other, and reports through param->pView: PortOpened once the port is
 // open, SensorFound (a heap copy of the record) for every supported counter
 // whose tables could be read, and AddressDone after every address. A port
-// that does not open reports nothing. Every counter that answers its address
-// byte but is not reported is noted in param->passedOver. A stop request ends the thread before
-// its next address and cuts the exchange in progress; the port is closed
-// and nothing more is reported. A port whose device vanishes ends the scan
-// at once after reporting the address in progress as done. Returns the
-// port number.
+// that does not open reports nothing. Every counter that answers its
+// address byte but is not reported is noted in param->passedOver. A stop
+// request ends the thread before its next address and cuts the exchange in
+// progress; the port is closed and nothing more is reported. A port whose device vanishes ends the
+// scan at once after reporting the address in progress as done. Returns the port number.
 unsigned ScanThreadProc(ScanThreadParam* param);
 
 // Starts ScanThreadProc(&param) on a new thread and fills in hThread and

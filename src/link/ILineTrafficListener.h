@@ -8,7 +8,8 @@
 enum class TrafficDirection {
     Sent,      // written by this program
     Received,  // read from the line
-    Discarded, // read from the line and dropped while it calmed down
+    Discarded, // read and dropped: what waited before an address byte or at
+               // the close, what came while the line calmed down
 };
 
 // Bytes that passed on a com port, as the port saw them: several bytes of

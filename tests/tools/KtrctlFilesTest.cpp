@@ -8,9 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -48,10 +46,6 @@ protected:
         ToolResult read = Sim().Ktrctl("read 1 " + std::to_string(address) + " --json");
         EXPECT_EQ(read.status, 0) << read.err;
         return read.status == 0 ? json::parse(read.out) : json();
-    }
-    static size_t SettledTranscriptLength() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return Sim().Transcript().size();
     }
 
     static std::unique_ptr<SimProcess> s_sim;
@@ -166,7 +160,7 @@ TEST_F(KtrctlFilesTest, FilesThatHoldNoUsableTableAreRefusedBeforeAnythingIsSent
          " line 2: '1e' is not a number (write decimals with a point, e.g. 0.3)"},
         {"i.csv", "size,voltage\n\n", "--from-csv", " holds no calibration point"},
     };
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
     for (const Case& c : cases) {
         const std::string path = File(c.name, c.content);
         ToolResult result = Sim().Ktrctl(std::string("program 1 5 ") + c.option + " " + path);
@@ -177,13 +171,13 @@ TEST_F(KtrctlFilesTest, FilesThatHoldNoUsableTableAreRefusedBeforeAnythingIsSent
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err,
               "ktrctl: cannot read " + Sim().Dir() + "/none.json (No such file or directory)\n");
-    EXPECT_EQ(SettledTranscriptLength(), before) << "bytes went to the counters";
+    EXPECT_EQ(Sim().SettledTranscriptLength(), before) << "bytes went to the counters";
 }
 
 // Both tables are checked before a byte goes out, and every refusal shows.
 TEST_F(KtrctlFilesTest, RecordWithTablesThatBreakTheRulesSendsNothing) {
     const json before = Read(5);
-    const size_t length = SettledTranscriptLength();
+    const size_t length = Sim().SettledTranscriptLength();
     const std::string record =
         File("broken.json", R"({"sizes": [0.5, 0.5], "calibration": [[0.3, 100], [0.5, 90]]})");
 
@@ -192,7 +186,7 @@ TEST_F(KtrctlFilesTest, RecordWithTablesThatBreakTheRulesSendsNothing) {
     EXPECT_EQ(program.status, 1);
     EXPECT_EQ(program.err, "KTRSetup: " + LoadString(IDS_SIZES_NOT_ASCENDING) +
                                "\nKTRSetup: " + LoadString(IDS_NEED_THREE_POINTS) + "\n");
-    EXPECT_EQ(SettledTranscriptLength(), length) << "bytes went to the counters";
+    EXPECT_EQ(Sim().SettledTranscriptLength(), length) << "bytes went to the counters";
     EXPECT_EQ(Read(5), before);
 }
 

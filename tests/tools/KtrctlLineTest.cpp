@@ -41,10 +41,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(s_sim->Ready()); }
 
     static SimProcess& Sim() { return *s_sim; }
-    static size_t SettledTranscriptLength() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        return Sim().Transcript().size();
-    }
     // Waits until the program has sent count bytes to the counters of port.
     static bool AwaitBytesSent(int port, size_t offset, size_t count) {
         const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -80,10 +76,10 @@ std::string Traffic(const std::string& text, const std::string& directions = "<>
 }
 
 TEST_F(KtrctlLineTest, TraceShowsEveryByteOfTheTranscript) {
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
     ToolResult read = Sim().Ktrctl("read 1 3 --trace");
     ToolResult flash = Sim().Ktrctl("--trace flash 3 12 on");
-    SettledTranscriptLength();
+    Sim().SettledTranscriptLength();
 
     ASSERT_EQ(read.status, 0) << read.err;
     ASSERT_EQ(flash.status, 0) << flash.err;
@@ -98,9 +94,9 @@ TEST_F(KtrctlLineTest, TraceShowsEveryByteOfTheTranscript) {
 // Two scan threads trace at once: each port's bytes in each direction still
 // match the transcript byte for byte.
 TEST_F(KtrctlLineTest, TraceOfAScanMatchesTheTranscriptInEachDirection) {
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
     ToolResult scan = Sim().Ktrctl("scan --ports 2-3 --trace --quiet");
-    SettledTranscriptLength();
+    Sim().SettledTranscriptLength();
     const std::string transcript = Sim().Transcript().substr(before);
 
     ASSERT_EQ(scan.status, 0) << scan.err;
@@ -117,7 +113,7 @@ TEST_F(KtrctlLineTest, TraceOfAScanMatchesTheTranscriptInEachDirection) {
 // of the signal, and the next ktrctl finds every port free.
 TEST_F(KtrctlLineTest, SignalInTheMiddleOfAPacedScanStopsCleanly) {
     for (const int signal : {SIGINT, SIGTERM}) {
-        const size_t before = SettledTranscriptLength();
+        const size_t before = Sim().SettledTranscriptLength();
         auto scan = Sim().StartKtrctl("scan --ports 1-4 --json");
         ASSERT_TRUE(AwaitBytesSent(1, before, 12)) << "the scan did not start";
 
@@ -142,7 +138,7 @@ TEST_F(KtrctlLineTest, SignalInTheMiddleOfAPacedScanStopsCleanly) {
 }
 
 TEST_F(KtrctlLineTest, PortLeftMarkedByAKilledKtrctlOpensForTheNext) {
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
     auto scan = Sim().StartKtrctl("scan --ports 3");
     ASSERT_TRUE(AwaitBytesSent(3, before, 4)) << "the scan did not start";
 

@@ -7,12 +7,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -51,10 +49,6 @@ protected:
 
     static SimProcess& Sim() { return *s_sim; }
     static std::string Device(int port) { return Sim().PortDir() + "/COM" + std::to_string(port); }
-    static size_t SettledTranscriptLength() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return Sim().Transcript().size();
-    }
 
     static std::unique_ptr<SimProcess> s_sim;
 };
@@ -154,7 +148,7 @@ TEST_F(KtrctlPortsTest, EmptyModelsFileIsNamedAsTheReasonNothingIsListed) {
 TEST_F(KtrctlPortsTest, PortsListsEveryStateAndSendsNothing) {
     CSerialPort holder;
     ASSERT_TRUE(holder.Open(3));
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
 
     ToolResult list = Sim().Ktrctl("ports --json --trace");
     ToolResult table = Sim().Ktrctl("ports");
@@ -179,7 +173,7 @@ TEST_F(KtrctlPortsTest, PortsListsEveryStateAndSendsNothing) {
     EXPECT_NE(table.out.find("in use by another program (" + ThisProgram() + ")\n"),
               std::string::npos)
         << table.out;
-    EXPECT_EQ(SettledTranscriptLength(), before) << "ports sent or received bytes";
+    EXPECT_EQ(Sim().SettledTranscriptLength(), before) << "ports sent or received bytes";
 }
 
 // Root may open any device, so the run goes as the unprivileged user

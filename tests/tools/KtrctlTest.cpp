@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -58,11 +56,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(s_sim->Ready()); }
 
     static SimProcess& Sim() { return *s_sim; }
-    // The transcript once the bytes of earlier commands have all arrived.
-    static size_t SettledTranscriptLength() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return Sim().Transcript().size();
-    }
 
     static std::unique_ptr<SimProcess> s_sim;
 };
@@ -140,7 +133,7 @@ TEST_F(KtrctlTest, RefusedValidationShowsTheTextExitsOneAndSendsNothing) {
          "27 28 29 30 31 32 33 34 35 36 37 38 39 40",
          {IDS_TOO_MANY_SIZES}},
     };
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
     for (const Case& c : cases) {
         ToolResult result = Sim().Ktrctl(c.args);
         EXPECT_EQ(result.status, 1) << c.args;
@@ -150,7 +143,7 @@ TEST_F(KtrctlTest, RefusedValidationShowsTheTextExitsOneAndSendsNothing) {
         EXPECT_EQ(result.err, expected) << c.args;
         EXPECT_EQ(result.out, "") << c.args;
     }
-    EXPECT_EQ(SettledTranscriptLength(), before) << "bytes went to the counters";
+    EXPECT_EQ(Sim().SettledTranscriptLength(), before) << "bytes went to the counters";
 
     // A curve whose reply the counter could not send back whole.
     std::string longCurve = "program-cal 3 8";
@@ -161,7 +154,7 @@ TEST_F(KtrctlTest, RefusedValidationShowsTheTextExitsOneAndSendsNothing) {
     EXPECT_EQ(tooLong.err.rfind("KTRSetup: This calibration curve is too long", 0), 0u)
         << tooLong.err;
     EXPECT_NE(tooLong.err.find(" of these 26 cal points"), std::string::npos) << tooLong.err;
-    EXPECT_EQ(SettledTranscriptLength(), before) << "bytes went to the counters";
+    EXPECT_EQ(Sim().SettledTranscriptLength(), before) << "bytes went to the counters";
 
     ToolResult read = Sim().Ktrctl("read 3 8 --json");
     ASSERT_EQ(read.status, 0) << read.err;
@@ -209,7 +202,7 @@ TEST_F(KtrctlTest, CounterOrPortThatIsNotThereIsRefusedWithAReason) {
 
 TEST_F(KtrctlTest, MissingSupportedModelsFileIsNamedAndNothingIsSent) {
     const std::string absent = Sim().Dir() + "/no-such-models-file";
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
 
     ToolResult read = Sim().Ktrctl("read 3 1", absent);
     ToolResult scan = Sim().Ktrctl("scan --ports 3", absent);
@@ -218,11 +211,11 @@ TEST_F(KtrctlTest, MissingSupportedModelsFileIsNamedAndNothingIsSent) {
     EXPECT_EQ(read.err, "ktrctl: supported-models file missing: " + absent + "\n");
     EXPECT_EQ(scan.status, 1);
     EXPECT_EQ(scan.err, read.err);
-    EXPECT_EQ(SettledTranscriptLength(), before);
+    EXPECT_EQ(Sim().SettledTranscriptLength(), before);
 }
 
 TEST_F(KtrctlTest, FlashSendsTheFlashTextAndReportsIt) {
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
 
     ToolResult on = Sim().Ktrctl("flash 3 12 on");
     ToolResult off = Sim().Ktrctl("flash 3 12 off");
@@ -232,7 +225,7 @@ TEST_F(KtrctlTest, FlashSendsTheFlashTextAndReportsIt) {
     EXPECT_EQ(off.status, 0) << off.err;
     EXPECT_EQ(nobody.status, 1);
     EXPECT_NE(nobody.err.find("COM3 address 13"), std::string::npos) << nobody.err;
-    SettledTranscriptLength();
+    Sim().SettledTranscriptLength();
     const std::string sent = Sim().BytesToCounters(3, before);
     EXPECT_EQ(sent.substr(0, 8), "\x8Co0001\r\n");
     EXPECT_NE(sent.find("\x8Co0000\r\n"), std::string::npos);
@@ -261,7 +254,7 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
                            "program 1 2 --from a.json --from-csv b.csv",
                            "program 1 2 0.3 --from a.json",
                            "--bogus scan"};
-    const size_t before = SettledTranscriptLength();
+    const size_t before = Sim().SettledTranscriptLength();
     for (const char* args : cases) {
         ToolResult result = Sim().Ktrctl(args);
         EXPECT_EQ(result.status, 2) << args;
@@ -295,7 +288,7 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
     EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.err, "ktrctl: the list of com ports is empty\n");
     EXPECT_EQ(empty.out, "");
-    EXPECT_EQ(SettledTranscriptLength(), before);
+    EXPECT_EQ(Sim().SettledTranscriptLength(), before);
 }
 
 TEST_F(KtrctlTest, FailuresNameTheirReason) {

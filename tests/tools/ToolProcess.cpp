@@ -204,6 +204,11 @@ std::string SimProcess::Transcript() const {
     return ReadFile(m_dir + "/transcript");
 }
 
+size_t SimProcess::SettledTranscriptLength() const {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    return Transcript().size();
+}
+
 // Transcript lines look like "COM3 +     12.345 ms > 6F o".
 std::string SimProcess::BytesToCounters(int port, size_t offset) const {
     const std::string text = Transcript();

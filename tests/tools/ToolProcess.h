@@ -58,6 +58,9 @@ public:
     std::string PortDir() const { return m_dir + "/ports"; }
     std::string ModelsFile() const { return m_dir + "/models"; }
     std::string Transcript() const;
+    // The transcript's length once the bytes of the runs before have all
+    // arrived (after a pause of 150 ms).
+    size_t SettledTranscriptLength() const;
     // The bytes the program sent to the counters of one port, from the
     // transcript line "+offset" on (offset: a length of Transcript()).
     std::string BytesToCounters(int port, size_t offset = 0) const;

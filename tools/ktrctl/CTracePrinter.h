@@ -14,8 +14,9 @@
 //   trace COM1 +    215.410 ms < 41 A dropped
 //
 // The time is counted on the monotonic clock from the printer's creation;
-// ">" is a byte ktrctl wrote, "<" one it read ("dropped": read while the
-// line calmed down, or found waiting before an address byte and discarded).
+// ">" is a byte ktrctl wrote, "<" one it read ("dropped": read only to be
+// dropped, while the line calmed down, before an address byte or at the
+// close).
 // Safe to call from the scan threads.
 class CTracePrinter : public ILineTrafficListener {
 public:
@@ -23,10 +24,10 @@ public:
 
     void OnTraffic(const LineTraffic& traffic) override;
 
+private:
     // The line for one byte, without the line end.
     std::string Line(uint8_t port, TrafficDirection direction,
                      std::chrono::steady_clock::time_point time, uint8_t byte) const;
 
-private:
     std::chrono::steady_clock::time_point m_start;
 };

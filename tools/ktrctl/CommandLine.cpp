@@ -51,7 +51,7 @@ CLI::App* AddCounterCommand(Parser& p, const std::string& name, const std::strin
     return command;
 }
 
-void AddCommands(Parser& p) {
+void AddPortCommands(Parser& p) {
     CLI::App* scan = AddCommand(p, "scan", "Find the supported counters on the com ports",
                                 "[--ports LIST] [--json] [--quiet] [--trace]");
     scan->add_option("--ports", p.line.ports, "Com ports to scan, e.g. 1-4,7 (default 1-32)");
@@ -60,6 +60,9 @@ void AddCommands(Parser& p) {
     CLI::App* ports = AddCommand(p, "ports", "List COM1 to COM32 with their devices and states",
                                  "[--json] [--trace]");
     AddCommon(*ports, p, true);
+}
+
+void AddCounterCommands(Parser& p) {
     AddCommon(*AddCounterCommand(p, "read", "Identify one counter and read its tables",
                                  " [--json] [--trace]"),
               p, true);
@@ -203,7 +206,8 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, char** argv) {
     p.app.footer("Exit status: 0 success, 1 refused by a counter, a port or validation, "
                  "2 usage error, 130/143 stopped by SIGINT/SIGTERM.\n"
                  "Environment: KTRSETUP_PORT_DIR, KTRSETUP_SUPPORTED_MODELS.");
-    AddCommands(p);
+    AddPortCommands(p);
+    AddCounterCommands(p);
     try {
         p.app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -82,7 +82,7 @@ void ReportUnfinished(const CCounterSession& session, bool sizesDone) {
         PrintError(session.Where() +
                    ": programming stopped before the counter confirmed the table; read it "
                    "back to see what it holds");
-    else if (sizesDone)
+    if (sizesDone)
         PrintError(session.Where() + ": the sizes were programmed, the calibration was not");
 }
 
