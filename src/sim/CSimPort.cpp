@@ -352,11 +352,11 @@ void CSimPort::DiscardIfNobodyListens() {
     if (m_watch < 0)
         return;
     ReadOpenEvents();
+    m_staleCheckNs = -1;
     int exclusive = 0;
-    if (m_openers != 0 || ioctl(m_slave, TIOCGEXCL, &exclusive) != 0) {
-        m_staleCheckNs = -1;
+    if (m_openers != 0 || ioctl(m_slave, TIOCGEXCL, &exclusive) != 0)
         return;
-    }
+    // A mark that is not stale yet gets another look (ClearStaleMark).
     if (exclusive && !ClearStaleMark())
         return;
     tcflush(m_slave, TCIFLUSH);
@@ -374,7 +374,6 @@ bool CSimPort::ClearStaleMark() {
     }
     const bool cleared = ReleaseExclusive();
     flock(m_slave, LOCK_UN);
-    m_staleCheckNs = -1;
     if (cleared) {
         std::lock_guard lock(m_staleMarkMutex);
         if (m_staleMarkListener)
