@@ -74,7 +74,8 @@ std::vector<CSensor> RunScan(const std::vector<uint8_t>& ports, IProgressIndicat
     for (auto& param : params) {
         param->hThread.join();
         if (outcomes)
-            outcomes->push_back({param->nPort, param->openFailure, param->openError, param->ended});
+            outcomes->push_back({param->nPort, param->openFailure, param->openError, param->ended,
+                                 std::move(param->passedOver)});
     }
     return found;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/ScanThread.h"
 #include "link/LinkResult.h"
 #include "link/PortOpenError.h"
 #include "model/CSensor.h"
@@ -18,6 +19,8 @@ struct PortScanOutcome {
     PortOpenFailure openFailure = PortOpenFailure::None;
     int openError = 0;
     LinkStatus ended = LinkStatus::Done;
+    // Counters that answered but were not reported, by ascending address.
+    std::vector<PassedOver> passedOver;
 };
 
 // The com ports a full scan covers: 1 to 32.

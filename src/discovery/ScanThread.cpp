@@ -17,24 +17,54 @@ bool Stopped(const CStopSignal* stop) {
     return stop && stop->IsRequested();
 }
 
+// Select, identify, read the sizes and the calibration, each only if all
+// before it succeeded; stage is the step the result belongs to.
+LinkResult ReadCounter(CCounterLink& link, CSensor& sensor, ReadStage& stage) {
+    stage = ReadStage::Select;
+    LinkResult result = link.TrySelectAddress(sensor);
+    if (result.Ok()) {
+        stage = ReadStage::Identify;
+        result = link.TryIdentify(sensor);
+    }
+    if (result.Ok()) {
+        stage = ReadStage::Sizes;
+        result = link.TryReadSizes(sensor);
+    }
+    if (result.Ok()) {
+        stage = ReadStage::Calibration;
+        result = link.TryReadCalibration(sensor);
+    }
+    return result;
+}
+
+// A counter answered its address byte, but the work on it failed for a
+// reason of its own (not the port's).
+bool AnsweredButFailed(const LinkResult& result) {
+    return !result.Ok() && !result.EndsTheWork() &&
+           !(result.status == LinkStatus::NoEcho && result.step == LinkStep::Address);
+}
+
 // One address: a fresh working record, so nothing of the previous address
 // carries over; a complete record is posted as a copy of its own, which
 // the sink owns from then on. A stop that cut the exchange short leaves the
 // address unreported. Returns what the probe came to.
-LinkResult ProbeAddress(CCounterLink& link, int port, int address, IScanSink& sink,
-                        const CStopSignal* stop) {
+LinkResult ProbeAddress(CCounterLink& link, int address, ScanThreadParam& param) {
+    const int port = param.nPort;
     CSensor working;
     working.SetPort(port);
     working.SetAddress(address);
-    const LinkResult result = link.TryReadCounter(working);
-    if (Stopped(stop) || result.status == LinkStatus::Stopped)
+    ReadStage stage = ReadStage::Select;
+    const LinkResult result = ReadCounter(link, working, stage);
+    if (Stopped(param.stop) || result.status == LinkStatus::Stopped)
         return result;
     if (result.Ok()) {
         auto found = std::make_unique<CSensor>();
         *found = working;
-        sink.SensorFound(std::move(found));
+        param.pView->SensorFound(std::move(found));
+    } else if (AnsweredButFailed(result)) {
+        param.passedOver.push_back({address, stage, result});
     }
-    sink.AddressDone(port, address);
+    param.pView->AddressDone(port, address);
     return result;
 }
 
@@ -42,7 +72,6 @@ LinkResult ProbeAddress(CCounterLink& link, int port, int address, IScanSink& si
 
 unsigned ScanThreadProc(ScanThreadParam* param) {
     const uint8_t port = param->nPort;
-    IScanSink& sink = *param->pView;
 
     const CStopSignal* stop = param->stop;
     CSerialPort serial;
@@ -61,13 +90,13 @@ unsigned ScanThreadProc(ScanThreadParam* param) {
     // away from the front end's indicator altogether.
     CNullProgress noProgress;
     CCounterLink link(&serial, &noProgress);
-    sink.PortOpened(port);
+    param->pView->PortOpened(port);
     for (int address = 0; address < kAddressCount; ++address) {
         if (Stopped(stop)) {
             param->ended = LinkStatus::Stopped;
             break;
         }
-        const LinkResult result = ProbeAddress(link, port, address, sink, stop);
+        const LinkResult result = ProbeAddress(link, address, *param);
         if (result.EndsTheWork()) {
             param->ended = result.status;
             break;

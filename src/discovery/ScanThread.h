@@ -6,9 +6,23 @@
 #include <cstdint>
 #include <functional>
 #include <thread>
+#include <vector>
 
 class CStopSignal;
 class IScanSink;
+
+// The step of reading one address: the presence test, the identification,
+// the sizes, the calibration.
+enum class ReadStage { Select, Identify, Sizes, Calibration };
+
+// An address whose counter answered its address byte but was not reported:
+// the step that failed and why (a model that is not supported, a table
+// that could not be read, ...).
+struct PassedOver {
+    int address = 0;
+    ReadStage stage = ReadStage::Select;
+    LinkResult result;
+};
 
 // The start record of one scan thread: the com port it probes, the sink
 // that receives what it finds and, optionally, a stop signal. The thread
@@ -27,17 +41,19 @@ struct ScanThreadParam {
     PortOpenFailure openFailure = PortOpenFailure::None;
     int openError = 0;
     LinkStatus ended = LinkStatus::Done;
+    // Addresses where a counter answered but was not reported, ascending.
+    std::vector<PassedOver> passedOver;
 };
 
 // Probes the network addresses 0 to 31 of com port param->nPort, one after
 // the other, and reports through param->pView: PortOpened once the port is
 // open, SensorFound (a heap copy of the record) for every supported counter
 // whose tables could be read, and AddressDone after every address. A port
-// that does not open reports nothing. A stop request ends the thread before
-// its next address and cuts the exchange in progress; the port is closed
-// and nothing more is reported. A port whose device vanishes ends the scan
-// at once after reporting the address in progress as done. Returns the
-// port number.
+// that does not open reports nothing. Every counter that answers its
+// address byte but is not reported is noted in param->passedOver. A stop
+// request ends the thread before its next address and cuts the exchange in
+// progress; the port is closed and nothing more is reported. A port whose device vanishes ends the
+// scan at once after reporting the address in progress as done. Returns the port number.
 unsigned ScanThreadProc(ScanThreadParam* param);
 
 // Starts ScanThreadProc(&param) on a new thread and fills in hThread and

@@ -157,7 +157,7 @@ bool LineTook(int fd, const termios& wanted) {
 
 } // namespace
 
-CSerialPort::CSerialPort() = default;
+CSerialPort::CSerialPort() : m_traffic(LineTrafficListener()) {}
 
 CSerialPort::~CSerialPort() {
     Close();
@@ -185,6 +185,18 @@ PortOpenFailure CSerialPort::TryOpen(uint8_t port) {
     ::close(m_fd);
     m_fd = -1;
     return OpenFailed(ClassifySetupError(error), error);
+}
+
+PortOpenFailure CSerialPort::Probe(uint8_t port, int* error) {
+    const int fd = OpenExclusive(PortDevicePath(port));
+    if (error)
+        *error = fd < 0 ? -fd : 0;
+    if (fd < 0)
+        return ClassifyPortOpenError(-fd);
+    ::ioctl(fd, TIOCNXCL);
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+    return PortOpenFailure::None;
 }
 
 PortOpenFailure CSerialPort::OpenFailed(PortOpenFailure failure, int error) {
@@ -237,6 +249,7 @@ bool CSerialPort::Close() {
     // device that hung up refuses at once.
     while (::tcdrain(m_fd) != 0 && errno == EINTR) {
     }
+    ReportWaitingInput();
     ::tcflush(m_fd, TCIFLUSH);
     // The exclusive flag outlives the descriptor on some terminals.
     ::ioctl(m_fd, TIOCNXCL);
@@ -279,6 +292,7 @@ bool CSerialPort::Write(const uint8_t* bytes, size_t count) {
     while (done < count) {
         const ssize_t n = ::write(m_fd, bytes + done, count - done);
         if (n > 0) {
+            Report(TrafficDirection::Sent, bytes + done, static_cast<size_t>(n));
             done += static_cast<size_t>(n);
             continue;
         }
@@ -330,6 +344,7 @@ bool CSerialPort::ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) 
             return FailFromErrno(errno);
         if (n < 0)
             continue;
+        Report(TrafficDirection::Received, buffer + m_lastReadCount, static_cast<size_t>(n));
         m_lastReadCount += static_cast<size_t>(n);
         if (complete && complete(buffer, m_lastReadCount)) {
             m_lastReadEnd = ReadEnd::Framed;
@@ -359,8 +374,28 @@ bool CSerialPort::SetReadTotalTimeoutConstant(uint32_t ms) {
 }
 
 void CSerialPort::DiscardInput() {
-    if (IsOpen() && !m_hungUp)
-        ::tcflush(m_fd, TCIFLUSH);
+    if (!IsOpen() || m_hungUp)
+        return;
+    ReportWaitingInput();
+    ::tcflush(m_fd, TCIFLUSH);
+}
+
+// A listener learns of the bytes the flush is about to drop: they are read
+// without waiting first.
+void CSerialPort::ReportWaitingInput() const {
+    if (!m_traffic)
+        return;
+    uint8_t scratch[256];
+    ssize_t n;
+    while ((n = ::read(m_fd, scratch, sizeof scratch)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0)
+            Report(TrafficDirection::Discarded, scratch, static_cast<size_t>(n));
+    }
+}
+
+void CSerialPort::Report(TrafficDirection direction, const uint8_t* bytes, size_t count) const {
+    if (m_traffic)
+        m_traffic->OnTraffic({m_portNumber, direction, Clock::now(), bytes, count});
 }
 
 bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
@@ -381,6 +416,8 @@ bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
             return Fail(LineFault::HungUp);
         if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
             return FailFromErrno(errno);
+        if (n > 0)
+            Report(TrafficDirection::Discarded, scratch, static_cast<size_t>(n));
         const Clock::time_point now = Clock::now();
         if (now >= limit)
             return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ILineTrafficListener.h"
 #include "link/ISerialLine.h"
 #include "link/PortOpenError.h"
 
@@ -29,6 +30,11 @@ public:
 
     // Opens without showing anything; returns why it failed (None: open).
     PortOpenFailure TryOpen(uint8_t port);
+    // Whether com port could be opened now, without showing anything and
+    // without touching its line: takes the device exclusively as TryOpen
+    // does and releases it at once. error receives the errno behind a
+    // failure (0 when none).
+    static PortOpenFailure Probe(uint8_t port, int* error = nullptr);
     // TryOpen, then the warning for a port in use or not permitted before
     // returning false; GetOpenFailure() then says why it failed.
     bool Open(uint8_t port);
@@ -59,6 +65,11 @@ public:
     // Whether the last Read or Write ended because a stop was requested.
     bool WasStopped() const { return m_fault == LineFault::Stopped; }
 
+    // Reports every byte written, read, and read and dropped (DiscardInput,
+    // DrainInput) to listener; null: none. A port starts with the
+    // process-wide LineTrafficListener().
+    void SetTrafficListener(ILineTrafficListener* listener) { m_traffic = listener; }
+
     // Why the last Open failed (None when it succeeded), and the errno behind it.
     PortOpenFailure GetOpenFailure() const { return m_openFailure; }
     int GetOpenError() const { return m_openError; }
@@ -72,6 +83,8 @@ private:
     bool Fail(LineFault fault);
     bool FailFromErrno(int error);
     bool ReadyForTransfer();
+    void Report(TrafficDirection direction, const uint8_t* bytes, size_t count) const;
+    void ReportWaitingInput() const;
 
     int m_fd = -1;
     uint8_t m_portNumber = 255;
@@ -83,4 +96,5 @@ private:
     PortOpenFailure m_openFailure = PortOpenFailure::None;
     int m_openError = 0;
     const CStopSignal* m_stop = nullptr;
+    ILineTrafficListener* m_traffic;
 };

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
@@ -21,6 +22,11 @@ namespace {
 
 // Ten bits (start, 8 data, stop) per byte at 9600 baud.
 constexpr int64_t kByteTimeNs = 10 * 1000000000LL / 9600;
+
+// A mark whose holder has closed the device but whose lock is still held is
+// looked at again every 10 ms, for at most 2 s.
+constexpr int64_t kStaleCheckIntervalNs = 10000000;
+constexpr int kStaleChecks = 200;
 
 [[noreturn]] void ThrowErrno(const std::string& what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -211,6 +217,11 @@ bool CSimPort::ReleaseExclusive() {
     return ioctl(m_slave, TIOCNXCL) == 0;
 }
 
+void CSimPort::SetStaleMarkListener(std::function<void()> listener) {
+    std::lock_guard lock(m_staleMarkMutex);
+    m_staleMarkListener = std::move(listener);
+}
+
 bool CSimPort::SetUrgent() {
     while (m_threadId == 0)
         std::this_thread::yield();
@@ -267,7 +278,7 @@ void CSimPort::Serve() {
     // default 50 us of timer slack later.
     ::prctl(PR_SET_TIMERSLACK, 1UL);
     for (;;) {
-        int64_t next = NextSendTime();
+        int64_t next = NextWakeTime();
         timespec timeout{};
         timespec* wait = nullptr;
         if (next >= 0) {
@@ -289,7 +300,8 @@ void CSimPort::Serve() {
             return;
         }
         // Open events first: a program's open comes before its first byte.
-        if (m_watch >= 0 && (fds[2].revents & POLLIN))
+        const bool staleCheckDue = m_staleCheckNs >= 0 && SimMonotonicNs() >= m_staleCheckNs;
+        if (m_watch >= 0 && ((fds[2].revents & POLLIN) || staleCheckDue))
             DiscardIfNobodyListens();
         if (fds[1].revents & POLLIN) {
             ReadInput();
@@ -318,6 +330,7 @@ void CSimPort::ReadOpenEvents() {
             continue;
         if (count <= 0)
             return;
+        m_staleChecksLeft = kStaleChecks;
         for (ssize_t at = 0; at < count;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
@@ -336,16 +349,46 @@ void CSimPort::ReadOpenEvents() {
 // When no program has the link open, what the counters sent is lost, as on
 // a closed serial port. Nobody listens when the events say every opener
 // has closed again and no descriptor holds the terminal's exclusive mark
-// (which the program sets for as long as it has the port). A program that
-// opens the device after the events were read has not sent anything yet,
-// so nothing of its own is discarded.
+// (which the program sets for as long as it has the port), or the mark is
+// stale. A program that opens the device after the events were read has
+// not sent anything yet, so nothing of its own is discarded.
 void CSimPort::DiscardIfNobodyListens() {
     if (m_watch < 0)
         return;
     ReadOpenEvents();
+    m_staleCheckNs = -1;
     int exclusive = 0;
-    if (m_openers == 0 && ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && !exclusive)
-        tcflush(m_slave, TCIFLUSH);
+    if (m_openers != 0 || ioctl(m_slave, TIOCGEXCL, &exclusive) != 0)
+        return;
+    // A mark that is not stale yet gets another look (ClearStaleMark).
+    if (exclusive && !ClearStaleMark())
+        return;
+    tcflush(m_slave, TCIFLUSH);
+}
+
+// The mark's holder has closed the device, by the events; it is gone when
+// no descriptor holds the device's lock either (the count of the events
+// can fall short when two programs open the device at once, the lock
+// cannot). A program killed before it released the port leaves just that.
+// True when the mark was cleared.
+bool CSimPort::ClearStaleMark() {
+    if (flock(m_slave, LOCK_EX | LOCK_NB) != 0) {
+        ScheduleStaleCheck();
+        return false;
+    }
+    const bool cleared = ReleaseExclusive();
+    flock(m_slave, LOCK_UN);
+    if (cleared) {
+        std::lock_guard lock(m_staleMarkMutex);
+        if (m_staleMarkListener)
+            m_staleMarkListener();
+    }
+    return cleared;
+}
+
+// Each open or close event of the device renews the looks left.
+void CSimPort::ScheduleStaleCheck() {
+    m_staleCheckNs = m_staleChecksLeft-- > 0 ? SimMonotonicNs() + kStaleCheckIntervalNs : -1;
 }
 
 void CSimPort::ReadInput() {
@@ -395,6 +438,15 @@ void CSimPort::Queue(int64_t now) {
     for (const SimOutByte& out : m_scratch)
         m_out.push_back({out.byte, now, out.pauseNs});
     m_scratch.clear();
+}
+
+// The next byte to send or the next look at a stale mark, whichever comes
+// first; -1 when neither is due.
+int64_t CSimPort::NextWakeTime() const {
+    const int64_t send = NextSendTime();
+    if (m_staleCheckNs < 0)
+        return send;
+    return send < 0 ? m_staleCheckNs : std::min(send, m_staleCheckNs);
 }
 
 int64_t CSimPort::NextSendTime() const {

@@ -24,7 +24,10 @@
 // Bytes the counters send while no program has the link open are lost, as
 // a closed serial port loses what arrives on its line (a program is taken
 // to have the link open while it holds the exclusive mark, or while the
-// device's open and close events say it is open).
+// device's open and close events say it is open). An exclusive mark that
+// outlives its holder (a program killed before it could release the port)
+// is cleared as soon as no program has the link open and no descriptor
+// holds the device's lock, so the next program can open the port.
 class CSimPort {
 public:
     // Creates the pseudo-terminal and the link (replacing a stale link of
@@ -68,6 +71,10 @@ public:
     // Clears the exclusive mark of the device (TIOCNXCL), for a program that
     // ended without releasing it. True when the ioctl succeeded.
     bool ReleaseExclusive();
+    // Called on the port's thread each time the port clears a mark left
+    // behind by a program that no longer has the link open (null: none).
+    // The listener must not call back into the port.
+    void SetStaleMarkListener(std::function<void()> listener);
 
     // Runs the port's thread ahead of ordinary work (nice -10), as a real
     // counter does not share the computer's cores with the program under
@@ -94,6 +101,9 @@ private:
     void ReadInput();
     void ReadOpenEvents();
     void DiscardIfNobodyListens();
+    bool ClearStaleMark();
+    void ScheduleStaleCheck();
+    int64_t NextWakeTime() const;
     void HandleByte(uint8_t byte, int64_t now);
     void Select(uint8_t byte, int64_t now);
     void Queue(int64_t now);
@@ -128,6 +138,13 @@ private:
     // open and close events; -1 when not known.
     int m_openers = 0;
     std::vector<SimOutByte> m_scratch;
+    // When to look again whether an exclusive mark is stale (-1: no look
+    // due), and how many more looks to make: a dying holder's close event
+    // comes a moment before its lock goes.
+    int64_t m_staleCheckNs = -1;
+    int m_staleChecksLeft = 0;
+    std::mutex m_staleMarkMutex;
+    std::function<void()> m_staleMarkListener;
 
     mutable std::mutex m_transcriptMutex;
     mutable std::condition_variable m_transcriptChanged;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -213,6 +215,26 @@ TEST_F(CSimPortTest, ReleaseExclusiveClearsAMarkLeftBehind) {
     EXPECT_TRUE(port.ReleaseExclusive());
     ASSERT_EQ(ioctl(line.Fd(), TIOCGEXCL, &excl), 0);
     EXPECT_EQ(excl, 0);
+}
+
+// A passer-by opens the device just before the holder and closes it while
+// the holder has the port: the open events may be merged and count none
+// left, but the holder's lock keeps its mark, and its replies are kept.
+TEST_F(CSimPortTest, MarkOfAProgramThatStillHasThePortIsKept) {
+    std::atomic<int> cleared{0};
+    port.SetStaleMarkListener([&] { ++cleared; });
+    line.Close();
+    const int passer = open(port.LinkPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(passer, 0);
+    ASSERT_EQ(line.Open(port.LinkPath()), 0);
+    close(passer);
+    usleep(100000);
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(line.Fd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    EXPECT_EQ(Command(Addr(5) + "T"), Addr(5) + "T  KTR-100\r\n");
+    EXPECT_EQ(cleared, 0);
+    port.SetStaleMarkListener(nullptr);
 }
 
 TEST_F(CSimPortTest, KeepsServingAcrossManyOpensAndCloses) {

@@ -1,5 +1,6 @@
 #include "ToolProcess.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -100,40 +102,67 @@ void RemoveTree(const std::string& dir) {
     std::filesystem::remove_all(dir, ignored);
 }
 
-ToolResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                      const std::vector<std::string>& env, const std::string& scratchDir) {
-    const std::string outPath = scratchDir + "/run.out";
-    const std::string errPath = scratchDir + "/run.err";
+BackgroundProgram::BackgroundProgram(const std::string& path, const std::vector<std::string>& args,
+                                     const std::vector<std::string>& env,
+                                     const std::string& scratchDir) {
+    static std::atomic<int> runs{0};
+    const std::string name = scratchDir + "/run" + std::to_string(runs++);
+    m_outPath = name + ".out";
+    m_errPath = name + ".err";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_outPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, m_errPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<std::string> argv{path};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envp = Environment(env);
     auto argvC = CStrings(argv);
     auto envC = CStrings(envp);
-    pid_t pid = -1;
-    ToolResult result;
-    if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argvC.data(), envC.data()) == 0)
-        result.status = WaitStatus(pid);
+    if (posix_spawn(&m_pid, path.c_str(), &actions, nullptr, argvC.data(), envC.data()) != 0)
+        m_pid = -1;
     posix_spawn_file_actions_destroy(&actions);
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
+}
+
+BackgroundProgram::~BackgroundProgram() {
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    WaitStatus(m_pid);
+}
+
+void BackgroundProgram::Signal(int signal) const {
+    if (m_pid > 0)
+        ::kill(m_pid, signal);
+}
+
+ToolResult BackgroundProgram::Wait() {
+    ToolResult result;
+    if (m_pid > 0)
+        result.status = WaitStatus(m_pid);
+    m_pid = -1;
+    result.out = ReadFile(m_outPath);
+    result.err = ReadFile(m_errPath);
     return result;
+}
+
+ToolResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env, const std::string& scratchDir) {
+    return BackgroundProgram(path, args, env, scratchDir).Wait();
 }
 
 ToolResult RunKtrsim(const std::vector<std::string>& args, const std::string& scratchDir) {
     return RunProgram(KTRSIM_PATH, args, {}, scratchDir);
 }
 
-SimProcess::SimProcess(const std::string& configJson) : m_dir(MakeTempDir()) {
-    std::vector<std::string> argv{KTRSIM_PATH,     "--port-dir",         PortDir(),
-                                  "--models-file", ModelsFile(),         "--no-timing",
-                                  "--transcript",  m_dir + "/transcript"};
+SimProcess::SimProcess(const std::string& configJson, bool paced) : m_dir(MakeTempDir()) {
+    std::vector<std::string> argv{KTRSIM_PATH,          "--port-dir", PortDir(),
+                                  "--models-file",      ModelsFile(), "--transcript",
+                                  m_dir + "/transcript"};
+    if (!paced)
+        argv.push_back("--no-timing");
     if (!configJson.empty()) {
         std::ofstream(m_dir + "/config.json") << configJson;
         argv.insert(argv.end(), {"--config", m_dir + "/config.json"});
@@ -175,6 +204,11 @@ std::string SimProcess::Transcript() const {
     return ReadFile(m_dir + "/transcript");
 }
 
+size_t SimProcess::SettledTranscriptLength() const {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    return Transcript().size();
+}
+
 // Transcript lines look like "COM3 +     12.345 ms > 6F o".
 std::string SimProcess::BytesToCounters(int port, size_t offset) const {
     const std::string text = Transcript();
@@ -194,9 +228,33 @@ ToolResult SimProcess::Ktrctl(const std::string& args) const {
 }
 
 ToolResult SimProcess::Ktrctl(const std::vector<std::string>& args) const {
-    return RunProgram(
-        KTRCTL_PATH, args,
-        {"KTRSETUP_PORT_DIR=" + PortDir(), "KTRSETUP_SUPPORTED_MODELS=" + ModelsFile()}, m_dir);
+    return KtrctlWithEnv(args, {});
+}
+
+ToolResult SimProcess::KtrctlWithEnv(const std::vector<std::string>& args,
+                                     const std::vector<std::string>& env) const {
+    std::vector<std::string> all{"KTRSETUP_PORT_DIR=" + PortDir(),
+                                 "KTRSETUP_SUPPORTED_MODELS=" + ModelsFile()};
+    all.insert(all.begin(), env.begin(), env.end());
+    return RunProgram(KTRCTL_PATH, args, all, m_dir);
+}
+
+std::unique_ptr<BackgroundProgram> SimProcess::StartKtrctl(const std::string& args) const {
+    return std::make_unique<BackgroundProgram>(
+        KTRCTL_PATH, SplitArgs(args),
+        std::vector<std::string>{"KTRSETUP_PORT_DIR=" + PortDir(),
+                                 "KTRSETUP_SUPPORTED_MODELS=" + ModelsFile()},
+        m_dir);
+}
+
+bool SimProcess::AwaitMessage(const std::string& text, int timeoutMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (ReadFile(m_dir + "/ktrsim.err").find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 ToolResult SimProcess::Ktrctl(const std::string& args, const std::string& modelsFile) const {

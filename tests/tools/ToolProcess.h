@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -11,14 +12,39 @@ struct ToolResult {
     std::string err;
 };
 
-// A ktrsim process in a fresh folder of its own: its links in <dir>/ports,
-// its supported-models file <dir>/models and its transcript
-// <dir>/transcript. Started without pacing; stopped with SIGTERM when the
+// A program started in the background, its stdout and stderr going to
+// files of a scratch folder. Killed (SIGKILL) if it still runs when the
 // object ends.
+class BackgroundProgram {
+public:
+    // env: extra entries ("NAME=value") replacing those of the same name.
+    BackgroundProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env, const std::string& scratchDir);
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+    ~BackgroundProgram();
+
+    bool Started() const { return m_pid > 0; }
+    void Signal(int signal) const;
+    // Waits for the end; the status is the exit code, or 128 + the signal
+    // that ended the program.
+    ToolResult Wait();
+
+private:
+    pid_t m_pid = -1;
+    std::string m_outPath;
+    std::string m_errPath;
+};
+
+// A ktrsim process in a fresh folder of its own: its links in <dir>/ports,
+// its supported-models file <dir>/models, its transcript <dir>/transcript
+// and its messages <dir>/ktrsim.err. Stopped with SIGTERM when the object
+// ends.
 class SimProcess {
 public:
-    // configJson empty: the built-in default network.
-    explicit SimProcess(const std::string& configJson = "");
+    // configJson empty: the built-in default network. paced: the counters
+    // answer at the pace of a 9600-baud line, otherwise at once.
+    explicit SimProcess(const std::string& configJson = "", bool paced = false);
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
     ~SimProcess();
@@ -32,6 +58,9 @@ public:
     std::string PortDir() const { return m_dir + "/ports"; }
     std::string ModelsFile() const { return m_dir + "/models"; }
     std::string Transcript() const;
+    // The transcript's length once the bytes of the runs before have all
+    // arrived (after a pause of 150 ms).
+    size_t SettledTranscriptLength() const;
     // The bytes the program sent to the counters of one port, from the
     // transcript line "+offset" on (offset: a length of Transcript()).
     std::string BytesToCounters(int port, size_t offset = 0) const;
@@ -42,6 +71,15 @@ public:
     // The arguments as given (empty ones included).
     ToolResult Ktrctl(const std::vector<std::string>& args) const;
     ToolResult Ktrctl(const std::string& args, const std::string& modelsFile) const;
+    // Runs ktrctl with this network's environment, the extra entries
+    // replacing those of the same name.
+    ToolResult KtrctlWithEnv(const std::vector<std::string>& args,
+                             const std::vector<std::string>& env) const;
+    // Starts ktrctl in the background on this network.
+    std::unique_ptr<BackgroundProgram> StartKtrctl(const std::string& args) const;
+
+    // Waits until ktrsim has said text on stderr; false after timeoutMs.
+    bool AwaitMessage(const std::string& text, int timeoutMs) const;
 
 private:
     std::string m_dir;

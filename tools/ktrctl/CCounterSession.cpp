@@ -1,29 +1,29 @@
 #include "CCounterSession.h"
 
+#include "ModelsFileText.h"
+#include "PortText.h"
+#include "StopRequest.h"
 #include "Terminal.h"
 #include "link/PortNaming.h"
-#include "link/SupportedModels.h"
 
 CCounterSession::CCounterSession(int port, int address, IProgressIndicator* progress)
     : m_link(&m_serial, progress ? progress : &m_noProgress) {
     m_sensor.SetPort(port);
     m_sensor.SetAddress(address);
+    m_serial.SetStopSignal(&StopSignal());
 }
 
+// Says in one line why the port did not open; ktrctl shows none of the
+// desktop program's boxes for it.
 bool CCounterSession::Open() {
     const int port = m_sensor.GetPort();
-    if (m_serial.Open(uint8_t(port)))
+    const PortOpenFailure failure = m_serial.TryOpen(uint8_t(port));
+    if (failure == PortOpenFailure::None)
         return true;
-    const PortOpenFailure failure = m_serial.GetOpenFailure();
-    // A port in use or not permitted has been explained by the core's message.
-    if (PortOpenMessageId(failure) != 0)
-        return false;
-    const std::string device = PortDevicePath(port);
     if (failure == PortOpenFailure::NoSuchPort)
-        PrintError("COM" + std::to_string(port) + " does not exist (no device " + device + ")");
+        PrintError(PortName(port) + " does not exist (no device " + PortDevicePath(port) + ")");
     else
-        PrintError("COM" + std::to_string(port) + " (" + device +
-                   "): " + DescribePortOpenFailure(failure, m_serial.GetOpenError()));
+        PrintError(PortOpenFailureText(port, failure, m_serial.GetOpenError()));
     return false;
 }
 
@@ -44,25 +44,18 @@ bool CCounterSession::SetFlash(bool on) {
 }
 
 std::string CCounterSession::Where() const {
-    return "COM" + std::to_string(m_sensor.GetPort()) + " address " +
-           std::to_string(m_sensor.GetAddress());
+    return PortName(m_sensor.GetPort()) + " address " + std::to_string(m_sensor.GetAddress());
 }
 
 // Says why a step failed: a refused table with the program's own texts,
-// anything else in words after the port and address.
+// anything else in words after the port and address. A stop is said once,
+// when ktrctl ends.
 bool CCounterSession::Report(const LinkResult& result) const {
     if (result.Ok())
         return true;
-    if (result.status == LinkStatus::Refused) {
+    if (result.status == LinkStatus::Refused)
         CCounterLink::ShowRefusal(result);
-        return false;
-    }
-    std::string why = Where() + ": " + DescribeLinkResult(result);
-    if (result.status == LinkStatus::NotSupported)
-        why += SupportedModelsFileReadable()
-                   ? " (not listed in " + SupportedModelsPath() + ")"
-                   : " (the supported-models file " + SupportedModelsPath() +
-                         " is missing or cannot be read)";
-    PrintError(why);
+    else if (result.status != LinkStatus::Stopped)
+        PrintError(Where() + ": " + LinkFailureText(result));
     return false;
 }

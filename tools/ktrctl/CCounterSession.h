@@ -10,9 +10,9 @@
 // One counter reached through its com port for one ktrctl command. Opens
 // the port, runs the counter link on the record of that counter and says on
 // stderr why a step failed, in words ("COM1 address 5: no echo at byte 12
-// of the size text (3 attempts)"). The core's own messages (a port in use,
-// a table refused) go through the message display. The port closes when the
-// session ends.
+// of the size text (3 attempts)"); a refused table shows the program's own
+// texts through the message display. The port watches ktrctl's stop signal
+// and closes when the session ends.
 class CCounterSession {
 public:
     CCounterSession(int port, int address, IProgressIndicator* progress = nullptr);
@@ -28,9 +28,10 @@ public:
     bool SetFlash(bool on);
 
     const CSensor& Sensor() const { return m_sensor; }
+    // "COM1 address 5".
+    std::string Where() const;
 
 private:
-    std::string Where() const;
     bool Report(const LinkResult& result) const;
 
     CNullProgress m_noProgress;

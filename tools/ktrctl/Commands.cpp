@@ -4,132 +4,131 @@
 #include "CCounterSession.h"
 #include "CTerminalProgress.h"
 #include "ExitCode.h"
+#include "ModelsFileText.h"
 #include "SensorOutput.h"
+#include "StopRequest.h"
+#include "TableFiles.h"
 #include "Terminal.h"
-#include "discovery/ScanRunner.h"
-#include "link/SupportedModels.h"
+#include "ValueNotes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 namespace {
 
-void PrintOut(const std::string& text) {
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
-}
-
-// Without a readable list of models no counter can be identified, so there
-// is no point in asking any.
-bool SupportedModelsAvailable() {
-    if (SupportedModelsFileReadable())
-        return true;
-    PrintError("the supported-models file " + SupportedModelsPath() +
-               " is missing or cannot be read, so no counter model is supported"
-               " (set KTRSETUP_SUPPORTED_MODELS to the file to use)");
-    return false;
-}
-
-std::optional<CSizeList> ParseSizes(const std::vector<std::string>& texts) {
-    CSizeList sizes;
+// The values as typed into list; false (said on stderr) for a text that is
+// not a number or a point.
+bool ParseSizes(const std::vector<std::string>& texts, CSizeList& sizes) {
     std::string error;
     for (const std::string& text : texts) {
         const auto value = ParseNumber(text, error);
         if (!value) {
             PrintError(error);
-            return std::nullopt;
+            return false;
         }
         sizes.AddTail(*value);
     }
-    return sizes;
+    return true;
 }
 
-std::optional<CCalCurve> ParseCurve(const std::vector<std::string>& texts) {
-    CCalCurve curve;
+bool ParseCurve(const std::vector<std::string>& texts, CCalCurve& curve) {
     std::string error;
     for (const std::string& text : texts) {
         const auto point = ParsePoint(text, error);
         if (!point) {
             PrintError(error);
-            return std::nullopt;
+            return false;
         }
         curve.AddTail(CCalPoint(point->first, point->second));
     }
-    return curve;
-}
-
-// Says why ports failed: those in use or not permitted have shown the
-// program's message; a port that does not exist is passed over, as in
-// the desktop program. True when any port failed.
-bool ReportPortFailures(const std::vector<PortScanOutcome>& outcomes) {
-    bool failed = false;
-    for (const PortScanOutcome& outcome : outcomes) {
-        const std::string port = "COM" + std::to_string(outcome.port);
-        if (outcome.ended == LinkStatus::PortGone)
-            PrintError(port + ": port gone during the scan (the device hung up)");
-        else if (outcome.openFailure == PortOpenFailure::NoSuchPort)
-            continue;
-        else if (outcome.openFailure != PortOpenFailure::None &&
-                 PortOpenMessageId(outcome.openFailure) == 0)
-            PrintError(port + ": " +
-                       DescribePortOpenFailure(outcome.openFailure, outcome.openError));
-        failed = failed || outcome.openFailure != PortOpenFailure::None ||
-                 outcome.ended != LinkStatus::Done;
-    }
-    return failed;
+    return true;
 }
 
 void PrintSensor(const CSensor& sensor, bool json) {
     PrintOut(json ? JsonText(SensorToJson(sensor)) : SensorDetails(sensor));
 }
 
-void SortByPortAndAddress(std::vector<CSensor>& sensors) {
-    std::sort(sensors.begin(), sensors.end(), [](const CSensor& a, const CSensor& b) {
-        if (a.GetPort() != b.GetPort())
-            return a.GetPort() < b.GetPort();
-        return a.GetAddress() < b.GetAddress();
-    });
+void PrintNotes(const std::vector<std::string>& notes) {
+    for (const std::string& note : notes)
+        PrintError("note: " + note);
 }
 
-void PrintScan(const std::vector<CSensor>& sensors, bool json) {
-    if (!json) {
-        PrintOut(SensorTable(sensors));
-        return;
+// Both tables are checked against the counter's rules before anything is
+// sent; every refusal is shown.
+bool TablesAccepted(TableRecord& tables) {
+    const bool sizes = !tables.sizes || CCounterLink::ValidateSizes(*tables.sizes);
+    const bool curve = !tables.curve || CCounterLink::ValidateCalibration(*tables.curve);
+    return sizes && curve;
+}
+
+// Model texts compare as the supported-models file does: ignoring ASCII case.
+bool SameModel(const std::string& a, const std::string& b) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// A saved record of one model programmed into a counter of another.
+void NoteOtherModel(const std::string& recordModel, const CCounterSession& session) {
+    const std::string& model = session.Sensor().GetModel();
+    if (!recordModel.empty() && !SameModel(recordModel, model))
+        PrintNotes({"the record is of model " + recordModel + ", the counter at " +
+                    session.Where() + " is a " + model});
+}
+
+// Why a programming ended without every table on the counter.
+void ReportUnfinished(const CCounterSession& session, bool sizesDone) {
+    if (StopSignalNumber() != 0)
+        PrintError(session.Where() +
+                   ": programming stopped before the counter confirmed the table; read it "
+                   "back to see what it holds");
+    if (sizesDone)
+        PrintError(session.Where() + ": the sizes were programmed, the calibration was not");
+}
+
+// Programs the tables given into one counter, sizes first, and collects a
+// note for every value that went out other than given.
+bool ProgramTables(CCounterSession& session, TableRecord& tables, std::vector<std::string>& notes) {
+    if (!session.Open() || !session.ReadCounter())
+        return false;
+    NoteOtherModel(tables.model, session);
+    if (tables.sizes && !session.ProgramSizes(*tables.sizes)) {
+        ReportUnfinished(session, false);
+        return false;
     }
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const CSensor& sensor : sensors)
-        list.push_back(SensorToJson(sensor));
-    PrintOut(JsonText(list));
+    if (tables.sizes)
+        notes = SizeChangeNotes(*tables.sizes, session.Sensor().GetSizes());
+    if (tables.curve && !session.ProgramCalibration(*tables.curve)) {
+        ReportUnfinished(session, tables.sizes.has_value());
+        return false;
+    }
+    if (tables.curve)
+        for (std::string& note :
+             CalibrationChangeNotes(*tables.curve, session.Sensor().GetCalCurve()))
+            notes.push_back(std::move(note));
+    return true;
+}
+
+// Checks the tables, then identifies and reads the counter and programs
+// them; prints the record as programmed.
+int Program(int port, int address, TableRecord& tables, bool json) {
+    if (!TablesAccepted(tables) || !SupportedModelsAvailable())
+        return kExitRefused;
+    CSensor programmed;
+    std::vector<std::string> notes;
+    {
+        CTerminalProgress progress("Programming");
+        CCounterSession session(port, address, &progress);
+        if (!ProgramTables(session, tables, notes))
+            return kExitRefused;
+        programmed = session.Sensor();
+    }
+    PrintNotes(notes);
+    PrintSensor(programmed, json);
+    return kExitOk;
 }
 
 } // namespace
-
-int RunScanCommand(const std::optional<std::string>& portList, bool json) {
-    std::vector<uint8_t> ports = AllComPorts();
-    if (portList) {
-        std::string error;
-        const auto parsed = ParsePortList(*portList, error);
-        if (!parsed) {
-            PrintError(error);
-            return kExitUsage;
-        }
-        ports = *parsed;
-    }
-    if (!SupportedModelsAvailable())
-        return kExitRefused;
-    std::vector<CSensor> sensors;
-    std::vector<PortScanOutcome> outcomes;
-    {
-        CTerminalProgress progress("Scanning");
-        sensors = RunScan(ports, &progress, nullptr, &outcomes);
-    }
-    SortByPortAndAddress(sensors);
-    PrintScan(sensors, json);
-    // The scan of the other ports still stands, but the caller must learn
-    // of a port that failed.
-    return ReportPortFailures(outcomes) ? kExitRefused : kExitOk;
-}
 
 int RunReadCommand(int port, int address, bool json) {
     if (!SupportedModelsAvailable())
@@ -143,47 +142,37 @@ int RunReadCommand(int port, int address, bool json) {
 
 int RunProgramSizesCommand(int port, int address, const std::vector<std::string>& texts,
                            bool json) {
-    auto sizes = ParseSizes(texts);
-    if (!sizes)
-        return kExitUsage;
-    // Refuse broken tables before a single byte goes to the counter.
-    if (!CCounterLink::ValidateSizes(*sizes) || !SupportedModelsAvailable())
-        return kExitRefused;
-    CSensor programmed;
-    {
-        CTerminalProgress progress("Programming");
-        CCounterSession session(port, address, &progress);
-        if (!session.Open() || !session.ReadCounter() || !session.ProgramSizes(*sizes))
-            return kExitRefused;
-        programmed = session.Sensor();
-    }
-    PrintSensor(programmed, json);
-    return kExitOk;
+    TableRecord tables;
+    return ParseSizes(texts, tables.sizes.emplace()) ? Program(port, address, tables, json)
+                                                     : kExitUsage;
 }
 
 int RunProgramCalCommand(int port, int address, const std::vector<std::string>& texts, bool json) {
-    auto curve = ParseCurve(texts);
-    if (!curve)
-        return kExitUsage;
-    if (!CCounterLink::ValidateCalibration(*curve) || !SupportedModelsAvailable())
-        return kExitRefused;
-    CSensor programmed;
-    {
-        CTerminalProgress progress("Programming");
-        CCounterSession session(port, address, &progress);
-        if (!session.Open() || !session.ReadCounter() || !session.ProgramCalibration(*curve))
-            return kExitRefused;
-        programmed = session.Sensor();
+    TableRecord tables;
+    return ParseCurve(texts, tables.curve.emplace()) ? Program(port, address, tables, json)
+                                                     : kExitUsage;
+}
+
+int RunProgramCommand(int port, int address, const std::string& recordFile,
+                      const std::string& csvFile, bool json) {
+    std::string error;
+    std::optional<TableRecord> tables;
+    if (csvFile.empty()) {
+        tables = ReadRecordFile(recordFile, error);
+    } else if (const auto curve = ReadCalibrationCsv(csvFile, error)) {
+        tables.emplace().curve.emplace(*curve);
     }
-    PrintSensor(programmed, json);
-    return kExitOk;
+    if (!tables) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    return Program(port, address, *tables, json);
 }
 
 int RunFlashCommand(int port, int address, bool on) {
     CCounterSession session(port, address);
     if (!session.Open() || !session.SetFlash(on))
         return kExitRefused;
-    PrintOut("COM" + std::to_string(port) + " address " + std::to_string(address) + ": flash " +
-             (on ? "on" : "off") + "\n");
+    PrintOut(session.Where() + ": flash " + (on ? "on" : "off") + "\n");
     return kExitOk;
 }

@@ -6,14 +6,21 @@
 
 // The ktrctl commands. Each returns the exit status (ExitCode.h); values
 // that are not acceptable on the command line give kExitUsage before any
-// port is touched.
+// port is touched. A command cut short by SIGINT or SIGTERM returns
+// kExitRefused; ktrctl then exits with the signal's status.
 
 // ports: a list such as "1-4,7", or nothing for COM1 to COM32; a list
-// given empty is a usage error.
-int RunScanCommand(const std::optional<std::string>& ports, bool json);
+// given empty is a usage error. quiet: no per-port report but failures.
+int RunScanCommand(const std::optional<std::string>& ports, bool json, bool quiet);
+// COM1 to COM32, their devices and states; sends nothing on any line.
+int RunPortsCommand(bool json);
 int RunReadCommand(int port, int address, bool json);
 // sizes: numbers as typed.
 int RunProgramSizesCommand(int port, int address, const std::vector<std::string>& sizes, bool json);
 // points: "SIZE:VOLTAGE" as typed.
 int RunProgramCalCommand(int port, int address, const std::vector<std::string>& points, bool json);
+// The tables of a saved record (recordFile, from `read --json`) or a
+// calibration sheet (csvFile); exactly one of the two is not empty.
+int RunProgramCommand(int port, int address, const std::string& recordFile,
+                      const std::string& csvFile, bool json);
 int RunFlashCommand(int port, int address, bool on);

@@ -1,5 +1,6 @@
 #include "SensorOutput.h"
 
+#include "PortText.h"
 #include "link/Numbers.h"
 
 namespace {
@@ -22,10 +23,6 @@ std::string Cell(const std::string& text, size_t width) {
 std::string Row(const std::string& port, const std::string& address, const std::string& model,
                 const std::string& points, const std::string& sizes) {
     return Cell(port, 7) + Cell(address, 8) + Cell(model, 17) + Cell(points, 7) + sizes + "\n";
-}
-
-std::string PortName(int port) {
-    return "COM" + std::to_string(port);
 }
 
 } // namespace

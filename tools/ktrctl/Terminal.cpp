@@ -34,3 +34,8 @@ void PrintError(const std::string& text) {
     std::fprintf(stderr, "ktrctl: %s\n", text.c_str());
     std::fflush(stderr);
 }
+
+void PrintOut(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}

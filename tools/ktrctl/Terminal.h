@@ -18,3 +18,6 @@ void MarkProgressLine();
 
 // Writes "ktrctl: text" and a line end to stderr.
 void PrintError(const std::string& text);
+
+// Writes text to stdout as it stands.
+void PrintOut(const std::string& text);

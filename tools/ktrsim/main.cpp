@@ -59,6 +59,19 @@ void DescribeNetwork(CSimNetwork& network) {
     }
 }
 
+// A program killed while it had a port leaves the port marked exclusive;
+// the simulator clears the mark and says so.
+void ReportStaleMarks(CSimNetwork& network) {
+    for (int comNumber : network.PortNumbers()) {
+        network.Port(comNumber)->SetStaleMarkListener([comNumber] {
+            std::fprintf(stderr,
+                         "ktrsim: COM%d: released the port that a program left marked in use "
+                         "when it ended\n",
+                         comNumber);
+        });
+    }
+}
+
 int Run(const Options& options) {
     SimProgramConfig config =
         options.configFile.empty() ? DefaultSimConfig() : ReadSimConfigFile(options.configFile);
@@ -78,6 +91,7 @@ int Run(const Options& options) {
     if (g_stopRequested)
         network.RequestStop();
     DescribeNetwork(network);
+    ReportStaleMarks(network);
     std::printf("READY\n");
     std::fflush(stdout);
     network.WaitForStopRequest();

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A process that holds a com port's device.
+struct PortHolder {
+    pid_t pid = 0;
+    std::string command; // its name, as /proc/<pid>/comm gives it
+};
+
+// The processes other than this one that hold the device, as far as /proc
+// tells: the holder of its lock (/proc/locks) when there is one, otherwise
+// every process with the device open that this user may look at. Empty
+// when nothing is known.
+std::vector<PortHolder> FindPortHolders(const std::string& devicePath);
+
+// "ktrsetup, pid 1234" (several joined by "; "); empty for none.
+std::string DescribePortHolders(const std::vector<PortHolder>& holders);

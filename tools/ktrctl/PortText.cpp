@@ -1,0 +1,88 @@
+#include "PortText.h"
+
+#include "PortHolder.h"
+#include "link/PortNaming.h"
+
+#include <cstdlib>
+#include <grp.h>
+#include <sys/stat.h>
+
+namespace {
+
+// The group that owns the device, when it is not root's.
+std::string DeviceGroup(const std::string& device) {
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0 || info.st_gid == 0)
+        return "";
+    const group* owner = ::getgrgid(info.st_gid);
+    return owner ? owner->gr_name : "";
+}
+
+std::string InUseText(const std::string& device) {
+    const std::string holders = DescribePortHolders(FindPortHolders(device));
+    return "in use by another program" + (holders.empty() ? "" : " (" + holders + ")");
+}
+
+std::string NoPermissionText(const std::string& device) {
+    const std::string group = DeviceGroup(device);
+    return "no permission" +
+           (group.empty() ? "" : " (the device belongs to group '" + group + "')");
+}
+
+bool FolderExists(const char* path) {
+    struct stat info {};
+    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+std::string PortName(int port) {
+    return "COM" + std::to_string(port);
+}
+
+std::string PortAndDevice(int port) {
+    return PortName(port) + " (" + PortDevicePath(port) + ")";
+}
+
+std::string PortOpenFailureReason(int port, PortOpenFailure failure, int error) {
+    switch (failure) {
+    case PortOpenFailure::InUse:
+        return InUseText(PortDevicePath(port));
+    case PortOpenFailure::AccessDenied:
+        return NoPermissionText(PortDevicePath(port));
+    default:
+        return DescribePortOpenFailure(failure, error);
+    }
+}
+
+std::string PortOpenFailureText(int port, PortOpenFailure failure, int error) {
+    return PortAndDevice(port) + ": " + PortOpenFailureReason(port, failure, error);
+}
+
+std::string PortRunsText(const std::vector<uint8_t>& ports,
+                         const std::function<std::string(int)>& name) {
+    std::string text;
+    for (size_t i = 0; i < ports.size();) {
+        size_t end = i + 1;
+        while (end < ports.size() && ports[end] == ports[end - 1] + 1)
+            ++end;
+        if (!text.empty())
+            text += ", ";
+        if (end - i >= 3)
+            text += name(ports[i]) + " to " + name(ports[end - 1]);
+        else
+            for (size_t k = i; k < end; ++k)
+                text += (k > i ? ", " : "") + name(ports[k]);
+        i = end;
+    }
+    return text;
+}
+
+std::string WhereDevicesWereLookedFor(const std::vector<uint8_t>& ports) {
+    const std::string devices = PortRunsText(ports, PortDevicePath);
+    const char* dir = std::getenv("KTRSETUP_PORT_DIR");
+    if (!dir || !*dir)
+        return devices + " (KTRSETUP_PORT_DIR is not set)";
+    return devices + " (KTRSETUP_PORT_DIR=" + dir +
+           (FolderExists(dir) ? ")" : ", a folder that does not exist)");
+}
