@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -23,6 +24,20 @@ QPushButton* AddButton(QDialog& dialog, const char* text, const char* name, int 
     button->setProperty(kCtrlIdProperty, id);
     button->setGeometry(Pixels(dialog, dlu));
     return button;
+}
+
+// Dialog units fit the text to the font they were drawn with; a wider font
+// would cut the end of a text off. The rectangle grows away from its aligned
+// side as far as the text needs, but never past the dialog's edge.
+QRect WideEnoughFor(const QLabel& label, QRect rect, int dialogWidth) {
+    const int needed = label.fontMetrics().horizontalAdvance(label.text());
+    if (needed <= rect.width())
+        return rect;
+    if (label.alignment() & Qt::AlignRight)
+        rect.setLeft(std::max(0, rect.right() + 1 - needed));
+    else
+        rect.setWidth(std::min(needed, dialogWidth - rect.left()));
+    return rect;
 }
 
 } // namespace
@@ -40,7 +55,7 @@ QLabel* AddDialogText(QDialog& dialog, const QString& text, QRect dlu, Qt::Align
     auto* label = new QLabel(text, &dialog);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment | Qt::AlignTop);
-    label->setGeometry(Pixels(dialog, dlu));
+    label->setGeometry(WideEnoughFor(*label, Pixels(dialog, dlu), dialog.width()));
     return label;
 }
 
