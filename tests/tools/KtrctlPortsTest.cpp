@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -173,6 +174,17 @@ TEST_F(KtrctlPortsTest, PortsListsEveryStateAndSendsNothing) {
     EXPECT_NE(table.out.find("in use by another program (" + ThisProgram() + ")\n"),
               std::string::npos)
         << table.out;
+    // The states form one column, however long the device texts are.
+    std::istringstream rows(table.out);
+    std::string row;
+    std::getline(rows, row);
+    const size_t stateColumn = row.find("State");
+    ASSERT_NE(stateColumn, std::string::npos) << table.out;
+    while (std::getline(rows, row)) {
+        ASSERT_GT(row.size(), stateColumn) << row;
+        EXPECT_EQ(row[stateColumn - 1], ' ') << row;
+        EXPECT_NE(row[stateColumn], ' ') << row;
+    }
     EXPECT_EQ(Sim().SettledTranscriptLength(), before) << "ports sent or received bytes";
 }
 

@@ -102,16 +102,17 @@ nlohmann::ordered_json StateToJson(const PortState& state) {
 }
 
 // Port, device and state in columns of 7 and 32 characters (or more).
-std::string Row(std::string port, std::string device, const std::string& state) {
-    port.resize(std::max<size_t>(port.size() + 1, 7), ' ');
-    device.resize(std::max<size_t>(device.size() + 1, 32), ' ');
-    return port + device + state + "\n";
+std::string DeviceText(const PortState& state) {
+    return state.device + (state.target.empty() ? "" : " -> " + state.target);
 }
 
-std::string StateRow(const PortState& state) {
-    return Row(PortName(state.port),
-               state.device + (state.target.empty() ? "" : " -> " + state.target),
-               StateText(state));
+// The device column is as wide as its longest text, so the states line up
+// however long the paths are.
+std::string Row(std::string port, std::string device, const std::string& state,
+                size_t deviceWidth) {
+    port.resize(std::max<size_t>(port.size() + 1, 7), ' ');
+    device.resize(std::max(device.size() + 1, deviceWidth + 1), ' ');
+    return port + device + state + "\n";
 }
 
 } // namespace
@@ -154,9 +155,12 @@ int RunPortsCommand(bool json) {
         PrintOut(JsonText(list));
         return kExitOk;
     }
-    std::string text = Row("Port", "Device", "State");
+    size_t deviceWidth = 31;
     for (const PortState& state : states)
-        text += StateRow(state);
+        deviceWidth = std::max(deviceWidth, DeviceText(state).size());
+    std::string text = Row("Port", "Device", "State", deviceWidth);
+    for (const PortState& state : states)
+        text += Row(PortName(state.port), DeviceText(state), StateText(state), deviceWidth);
     PrintOut(text);
     return kExitOk;
 }
