@@ -153,3 +153,34 @@ TEST_F(KtrctlLineTest, PortLeftMarkedByAKilledKtrctlOpensForTheNext) {
 }
 
 } // namespace
+
+namespace {
+
+// The start of a programming is on disk before its first byte goes out: a
+// ktrctl killed in the middle leaves a journal whose last entry is that
+// start, with the table the counter had.
+TEST_F(KtrctlLineTest, KilledDuringAPacedProgrammingLeavesItsStartInTheJournal) {
+    std::string sizes;
+    for (int i = 1; i <= 32; ++i)
+        sizes += " " + std::to_string(i * 10);
+    const size_t before = Sim().SettledTranscriptLength();
+    auto program = Sim().StartKtrctl("program-sizes 4 30" + sizes);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Sim().BytesToCounters(4, before).find("P 10. 20.") == std::string::npos &&
+           Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+
+    program->Signal(SIGKILL);
+    ASSERT_EQ(program->Wait().status, 128 + SIGKILL);
+    ToolResult journal = Sim().Ktrctl("journal --json");
+
+    ASSERT_EQ(journal.status, 0) << journal.err;
+    EXPECT_EQ(journal.err, "");
+    const json entries = json::parse(journal.out);
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back()["state"], "started");
+    EXPECT_EQ(entries.back()["before"], json::parse("[5.0]"));
+    EXPECT_EQ(entries.back()["after"].size(), 32u);
+}
+
+} // namespace

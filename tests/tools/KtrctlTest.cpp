@@ -269,7 +269,7 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
     // Said in words, with the usage of the command where there is one.
     const std::pair<const char*, const char*> worded[] = {
         {"scna", "ktrctl: unknown command 'scna'; commands: scan, ports, read, program, "
-                 "program-sizes, program-cal, flash\n"},
+                 "program-sizes, program-cal, flash, journal, restore\n"},
         {"read 1", "ktrctl: read needs ADDRESS\n"
                    "ktrctl: usage: ktrctl read PORT ADDRESS [--json] [--trace]\n"},
         {"read 33 0", "ktrctl: '33' is not a com port number (1 to 32)\n"

@@ -223,6 +223,13 @@ std::string SimProcess::BytesToCounters(int port, size_t offset) const {
     return bytes;
 }
 
+// ktrctl's environment on this network; its programming journal is a file
+// of the network's folder, never the user's.
+std::vector<std::string> SimProcess::Environment(const std::string& modelsFile) const {
+    return {"KTRSETUP_PORT_DIR=" + PortDir(), "KTRSETUP_SUPPORTED_MODELS=" + modelsFile,
+            "KTRSETUP_JOURNAL=" + JournalFile()};
+}
+
 ToolResult SimProcess::Ktrctl(const std::string& args) const {
     return Ktrctl(args, ModelsFile());
 }
@@ -233,18 +240,14 @@ ToolResult SimProcess::Ktrctl(const std::vector<std::string>& args) const {
 
 ToolResult SimProcess::KtrctlWithEnv(const std::vector<std::string>& args,
                                      const std::vector<std::string>& env) const {
-    std::vector<std::string> all{"KTRSETUP_PORT_DIR=" + PortDir(),
-                                 "KTRSETUP_SUPPORTED_MODELS=" + ModelsFile()};
+    std::vector<std::string> all = Environment(ModelsFile());
     all.insert(all.begin(), env.begin(), env.end());
     return RunProgram(KTRCTL_PATH, args, all, m_dir);
 }
 
 std::unique_ptr<BackgroundProgram> SimProcess::StartKtrctl(const std::string& args) const {
-    return std::make_unique<BackgroundProgram>(
-        KTRCTL_PATH, SplitArgs(args),
-        std::vector<std::string>{"KTRSETUP_PORT_DIR=" + PortDir(),
-                                 "KTRSETUP_SUPPORTED_MODELS=" + ModelsFile()},
-        m_dir);
+    return std::make_unique<BackgroundProgram>(KTRCTL_PATH, SplitArgs(args),
+                                               Environment(ModelsFile()), m_dir);
 }
 
 bool SimProcess::AwaitMessage(const std::string& text, int timeoutMs) const {
@@ -258,7 +261,5 @@ bool SimProcess::AwaitMessage(const std::string& text, int timeoutMs) const {
 }
 
 ToolResult SimProcess::Ktrctl(const std::string& args, const std::string& modelsFile) const {
-    return RunProgram(KTRCTL_PATH, SplitArgs(args),
-                      {"KTRSETUP_PORT_DIR=" + PortDir(), "KTRSETUP_SUPPORTED_MODELS=" + modelsFile},
-                      m_dir);
+    return RunProgram(KTRCTL_PATH, SplitArgs(args), Environment(modelsFile), m_dir);
 }

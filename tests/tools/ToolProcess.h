@@ -57,6 +57,8 @@ public:
     const std::string& Dir() const { return m_dir; }
     std::string PortDir() const { return m_dir + "/ports"; }
     std::string ModelsFile() const { return m_dir + "/models"; }
+    // The programming journal of the ktrctl runs on this network.
+    std::string JournalFile() const { return m_dir + "/journal.jsonl"; }
     std::string Transcript() const;
     // The transcript's length once the bytes of the runs before have all
     // arrived (after a pause of 150 ms).
@@ -82,6 +84,8 @@ public:
     bool AwaitMessage(const std::string& text, int timeoutMs) const;
 
 private:
+    std::vector<std::string> Environment(const std::string& modelsFile) const;
+
     std::string m_dir;
     pid_t m_pid = -1;
     int m_stdout = -1;

@@ -1,5 +1,6 @@
 #include "CCounterSession.h"
 
+#include "KtrctlJournal.h"
 #include "ModelsFileText.h"
 #include "PortText.h"
 #include "StopRequest.h"
@@ -32,11 +33,13 @@ bool CCounterSession::ReadCounter() {
 }
 
 bool CCounterSession::ProgramSizes(CSizeList& sizes) {
-    return Report(m_link.TryProgramSizes(m_sensor, sizes));
+    CJournalledProgramming programming(m_link, ProgrammingJournal(), "ktrctl");
+    return Report(programming.ProgramSizes(m_sensor, sizes));
 }
 
 bool CCounterSession::ProgramCalibration(CCalCurve& curve) {
-    return Report(m_link.TryProgramCalibration(m_sensor, curve));
+    CJournalledProgramming programming(m_link, ProgrammingJournal(), "ktrctl");
+    return Report(programming.ProgramCalibration(m_sensor, curve));
 }
 
 bool CCounterSession::SetFlash(bool on) {
@@ -58,4 +61,18 @@ bool CCounterSession::Report(const LinkResult& result) const {
     else if (result.status != LinkStatus::Stopped)
         PrintError(Where() + ": " + LinkFailureText(result));
     return false;
+}
+
+// A programming the journal could not record the start of sent nothing; one
+// whose outcome it could not record has still happened.
+bool CCounterSession::Report(const JournalledResult& result) const {
+    if (!result.link) {
+        PrintJournalNotWritable(result.journalError);
+        return false;
+    }
+    if (result.journal == JournalUse::OutcomeNotRecorded)
+        PrintError("warning: the outcome of programming " + result.id +
+                   " is not in the journal " + ProgrammingJournal()->Path() + " (" +
+                   result.journalError + ")");
+    return Report(*result.link);
 }

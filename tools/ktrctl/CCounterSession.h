@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CCounterLink.h"
+#include "link/CJournalledProgramming.h"
 #include "link/CSerialPort.h"
 #include "link/IProgressIndicator.h"
 #include "model/CSensor.h"
@@ -23,6 +24,8 @@ public:
     // Select, identify, read the sizes, read the calibration: what a scan
     // does for one address.
     bool ReadCounter();
+    // Each programming is recorded in ktrctl's journal (KtrctlJournal.h);
+    // one that could not be recorded sends nothing.
     bool ProgramSizes(CSizeList& sizes);
     bool ProgramCalibration(CCalCurve& curve);
     bool SetFlash(bool on);
@@ -33,6 +36,7 @@ public:
 
 private:
     bool Report(const LinkResult& result) const;
+    bool Report(const JournalledResult& result) const;
 
     CNullProgress m_noProgress;
     CSerialPort m_serial;

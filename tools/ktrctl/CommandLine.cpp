@@ -10,7 +10,8 @@
 
 namespace {
 
-const char* const kCommandList = "scan, ports, read, program, program-sizes, program-cal, flash";
+const char* const kCommandList =
+    "scan, ports, read, program, program-sizes, program-cal, flash, journal, restore";
 
 // The arguments as typed; checked after parsing, so that every mistake is
 // said in words of our own.
@@ -18,6 +19,8 @@ struct Typed {
     std::string port;
     std::string address;
     std::string state;
+    std::optional<std::string> filterPort;
+    std::optional<std::string> filterAddress;
 };
 
 struct Parser {
@@ -41,6 +44,11 @@ void AddCommon(CLI::App& command, Parser& p, bool json) {
         command.add_flag("--json", p.line.json, "Print JSON only on stdout");
     AddGlobalFlags(command, p);
     command.allow_extras();
+}
+
+void AddNoJournal(CLI::App& command, Parser& p) {
+    command.add_flag("--no-journal", p.line.noJournal,
+                     "Program without a record in the programming journal");
 }
 
 CLI::App* AddCommand(Parser& p, const std::string& name, const std::string& description,
@@ -75,24 +83,43 @@ void AddCounterCommands(Parser& p) {
               p, true);
     CLI::App* program =
         AddCounterCommand(p, "program", "Program the tables of a saved record or a CSV sheet",
-                          " (--from FILE | --from-csv FILE) [--json] [--trace]");
+                          " (--from FILE | --from-csv FILE) [--no-journal] [--json] [--trace]");
     program->add_option("--from", p.line.from, "A record as `ktrctl read --json` prints it");
     program->add_option("--from-csv", p.line.fromCsv, "A calibration sheet: size,voltage lines");
+    AddNoJournal(*program, p);
     AddCommon(*program, p, true);
     CLI::App* sizes =
         AddCounterCommand(p, "program-sizes", "Program the channel sizes (micrometres)",
-                          " SIZE... [--json] [--trace]");
+                          " SIZE... [--no-journal] [--json] [--trace]");
     sizes->add_option("SIZE", p.line.values, "Sizes, e.g. 0.3 0.5 1.0");
+    AddNoJournal(*sizes, p);
     AddCommon(*sizes, p, true);
     CLI::App* cal = AddCounterCommand(p, "program-cal",
                                       "Program the calibration curve (micrometres:millivolts)",
-                                      " SIZE:VOLTAGE... [--json] [--trace]");
+                                      " SIZE:VOLTAGE... [--no-journal] [--json] [--trace]");
     cal->add_option("SIZE:VOLTAGE", p.line.values, "Points, e.g. 0.3:100 0.5:150.5 1:400");
+    AddNoJournal(*cal, p);
     AddCommon(*cal, p, true);
     CLI::App* flash =
         AddCounterCommand(p, "flash", "Switch a counter's flash on or off", " on|off [--trace]");
     flash->add_option("STATE", p.typed.state, "on or off");
     AddCommon(*flash, p, false);
+}
+
+void AddJournalCommands(Parser& p) {
+    CLI::App* journal =
+        AddCommand(p, "journal", "List the programmings recorded in the programming journal",
+                   "[--port PORT] [--address ADDRESS] [--json] [--trace]");
+    journal->add_option("--port", p.typed.filterPort, "Only programmings of this com port");
+    journal->add_option("--address", p.typed.filterAddress, "Only programmings of this address");
+    AddCommon(*journal, p, true);
+    CLI::App* restore =
+        AddCommand(p, "restore", "Put back the table that a journal entry replaced",
+                   "ID [--force] [--no-journal] [--json] [--trace]");
+    restore->add_option("ID", p.line.id, "The entry's id, as `ktrctl journal` lists it");
+    restore->add_flag("--force", p.line.force, "Restore into a counter of another model");
+    AddNoJournal(*restore, p);
+    AddCommon(*restore, p, true);
 }
 
 std::optional<int> WholeNumber(const std::string& text, int first, int last) {
@@ -170,6 +197,25 @@ int CheckProgramSources(const CommandLine& line, const std::string& usage) {
     return kExitOk;
 }
 
+// journal's filters; restore's id.
+int CheckJournalArguments(const std::string& name, Parser& p, const std::string& usage) {
+    if (name == "restore")
+        return p.line.id.empty() ? Usage("restore needs the ID of a journal entry", usage)
+                                 : kExitOk;
+    if (p.typed.filterPort) {
+        p.line.filterPort = WholeNumber(*p.typed.filterPort, 1, 32);
+        if (!p.line.filterPort)
+            return Usage("'" + *p.typed.filterPort + "' is not a com port number (1 to 32)", usage);
+    }
+    if (p.typed.filterAddress) {
+        p.line.filterAddress = WholeNumber(*p.typed.filterAddress, 0, 31);
+        if (!p.line.filterAddress)
+            return Usage("'" + *p.typed.filterAddress + "' is not a network address (0 to 31)",
+                         usage);
+    }
+    return kExitOk;
+}
+
 // Everything CLI11 accepted, checked in our own words.
 int CheckParsed(Parser& p) {
     if (!p.app.remaining().empty())
@@ -183,6 +229,8 @@ int CheckParsed(Parser& p) {
             return Unexpected(name, command->remaining().front(), usage);
         if (name == "scan" || name == "ports")
             return kExitOk;
+        if (name == "journal" || name == "restore")
+            return CheckJournalArguments(name, p, usage);
         const int status = CheckCounterArguments(name, p, usage);
         return status != kExitOk || name != "program" ? status : CheckProgramSources(p.line, usage);
     }
@@ -212,9 +260,10 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, char** argv) {
     p.app.footer("Exit status: 0 success, 1 refused by a counter, a port or validation, "
                  "2 usage error, 130/143 stopped by SIGINT/SIGTERM.\n"
                  "Environment: KTRSETUP_PORT_DIR, KTRSETUP_SUPPORTED_MODELS, "
-                 "KTRSETUP_STRICT_TIMING.");
+                 "KTRSETUP_STRICT_TIMING, KTRSETUP_JOURNAL.");
     AddPortCommands(p);
     AddCounterCommands(p);
+    AddJournalCommands(p);
     try {
         p.app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -8,7 +8,7 @@
 // What ktrctl's command line asks for, checked: a known command with the
 // arguments it needs, port and address in range.
 struct CommandLine {
-    std::string command;              // "scan", "ports", "read", "program", ...
+    std::string command;              // "scan", "ports", "read", "program", ..., "journal", "restore"
     std::optional<std::string> ports; // scan --ports, when given (even empty)
     bool json = false;
     bool quiet = false;
@@ -20,6 +20,11 @@ struct CommandLine {
     std::string from;                // program --from
     std::string fromCsv;             // program --from-csv
     bool flashOn = false;
+    bool noJournal = false;          // program without a record in the journal
+    bool force = false;              // restore into a counter of another model
+    std::string id;                  // restore: the journal entry
+    std::optional<int> filterPort;   // journal --port
+    std::optional<int> filterAddress; // journal --address
 };
 
 // The command line, or the exit status when ktrctl is done with it: 0

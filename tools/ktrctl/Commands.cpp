@@ -4,6 +4,7 @@
 #include "CCounterSession.h"
 #include "CTerminalProgress.h"
 #include "ExitCode.h"
+#include "KtrctlJournal.h"
 #include "ModelsFileText.h"
 #include "SensorOutput.h"
 #include "StopRequest.h"
@@ -68,12 +69,20 @@ bool SameModel(const std::string& a, const std::string& b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// A saved record of one model programmed into a counter of another.
-void NoteOtherModel(const std::string& recordModel, const CCounterSession& session) {
+// A saved record of one model programmed into a counter of another gets a
+// note; a journal entry put back into one is refused unless forced.
+bool ModelAccepted(const TableRecord& tables, const CCounterSession& session, ModelRule rule) {
     const std::string& model = session.Sensor().GetModel();
-    if (!recordModel.empty() && !SameModel(recordModel, model))
-        PrintNotes({"the record is of model " + recordModel + ", the counter at " +
-                    session.Where() + " is a " + model});
+    if (tables.model.empty() || SameModel(tables.model, model))
+        return true;
+    if (rule == ModelRule::SameModel) {
+        PrintError(session.Where() + " is a " + model + ", the table was taken from a " +
+                   tables.model + "; nothing was sent (--force puts it back anyway)");
+        return false;
+    }
+    PrintNotes({"the record is of model " + tables.model + ", the counter at " + session.Where() +
+                " is a " + model});
+    return true;
 }
 
 // Why a programming ended without every table on the counter.
@@ -88,10 +97,10 @@ void ReportUnfinished(const CCounterSession& session, bool sizesDone) {
 
 // Programs the tables given into one counter, sizes first, and collects a
 // note for every value that went out other than given.
-bool ProgramTables(CCounterSession& session, TableRecord& tables, std::vector<std::string>& notes) {
-    if (!session.Open() || !session.ReadCounter())
+bool ProgramTables(CCounterSession& session, TableRecord& tables, ModelRule rule,
+                   std::vector<std::string>& notes) {
+    if (!session.Open() || !session.ReadCounter() || !ModelAccepted(tables, session, rule))
         return false;
-    NoteOtherModel(tables.model, session);
     if (tables.sizes && !session.ProgramSizes(*tables.sizes)) {
         ReportUnfinished(session, false);
         return false;
@@ -109,23 +118,31 @@ bool ProgramTables(CCounterSession& session, TableRecord& tables, std::vector<st
     return true;
 }
 
-// Checks the tables, then identifies and reads the counter and programs
-// them; prints the record as programmed.
-int Program(int port, int address, TableRecord& tables, bool json) {
-    if (!TablesAccepted(tables) || !SupportedModelsAvailable())
+} // namespace
+
+// Checks the tables and that the journal can be written, then identifies
+// and reads the counter and programs them; prints the record as programmed.
+int ProgramTableRecord(int port, int address, TableRecord& tables, bool json, ModelRule rule) {
+    if (!TablesAccepted(tables) || !SupportedModelsAvailable() || !JournalReady())
         return kExitRefused;
     CSensor programmed;
     std::vector<std::string> notes;
     {
         CTerminalProgress progress("Programming");
         CCounterSession session(port, address, &progress);
-        if (!ProgramTables(session, tables, notes))
+        if (!ProgramTables(session, tables, rule, notes))
             return kExitRefused;
         programmed = session.Sensor();
     }
     PrintNotes(notes);
     PrintSensor(programmed, json);
     return kExitOk;
+}
+
+namespace {
+
+int Program(int port, int address, TableRecord& tables, bool json) {
+    return ProgramTableRecord(port, address, tables, json, ModelRule::NoteOther);
 }
 
 } // namespace

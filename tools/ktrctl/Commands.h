@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TableFiles.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,3 +26,18 @@ int RunProgramCalCommand(int port, int address, const std::vector<std::string>& 
 int RunProgramCommand(int port, int address, const std::string& recordFile,
                       const std::string& csvFile, bool json);
 int RunFlashCommand(int port, int address, bool on);
+
+// A table taken from a counter of another model than the one it goes into:
+// a note, or a refusal before anything is sent.
+enum class ModelRule { NoteOther, SameModel };
+// Checks the tables, then identifies and reads the counter and programs
+// them (sizes first); prints the record as programmed.
+int ProgramTableRecord(int port, int address, TableRecord& tables, bool json, ModelRule rule);
+
+// The programmings recorded in the journal, one entry each with its final
+// state, oldest first; port and address (when given) keep only theirs.
+int RunJournalCommand(std::optional<int> port, std::optional<int> address, bool json);
+// Programs the table that the journal entry id replaced back into its
+// counter, after checking that the counter there is of the entry's model
+// (unless force).
+int RunRestoreCommand(const std::string& id, bool force, bool json);

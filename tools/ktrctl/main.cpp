@@ -1,12 +1,14 @@
 // ktrctl: scan for counters, list the com ports, read a counter's tables,
 // program sizes and calibration (typed, or from files), and switch a
-// counter's flash, from the command line.
+// counter's flash, from the command line; list the programming journal and
+// put back a table it recorded.
 
 #include "CTerminalMessageDisplay.h"
 #include "CTracePrinter.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ExitCode.h"
+#include "KtrctlJournal.h"
 #include "StopRequest.h"
 #include "Terminal.h"
 #include "link/ReplyTiming.h"
@@ -33,6 +35,10 @@ int RunCommand(const CommandLine& line) {
         return RunProgramCalCommand(line.port, line.address, line.values, line.json);
     if (command == "flash")
         return RunFlashCommand(line.port, line.address, line.flashOn);
+    if (command == "journal")
+        return RunJournalCommand(line.filterPort, line.filterAddress, line.json);
+    if (command == "restore")
+        return RunRestoreCommand(line.id, line.force, line.json);
     return kExitUsage;
 }
 
@@ -55,6 +61,7 @@ int main(int argc, char** argv) {
 
     if (line.strictTiming)
         SetDefaultReplyTiming(ReplyTiming::Strict);
+    UseJournal(!line.noJournal);
     InstallStopHandlers();
     CTerminalMessageDisplay display;
     SetMessageDisplay(&display);
