@@ -29,6 +29,12 @@ enum ControlId : int {
     IDC_SIZE_EDIT = 1000,
     IDC_CAL_SIZE_EDIT = 1001,
     IDC_CAL_VOLTAGE_EDIT = 1002,
+    // File > Programming journal: its dialog, list, note and Restore button.
+    IDD_JOURNAL_DLG = 132,
+    IDC_JOURNAL_LIST = 1003,
+    IDC_JOURNAL_NOTE = 1004,
+    IDC_RESTORE = 1005,
+    ID_JOURNAL = 32771,
     IDC_STATIC = 65535,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,

@@ -55,6 +55,17 @@ const std::map<unsigned, const char*>& Table() {
         {IDS_CALS_NOT_TAKEN, "The counter did not take the calibration points.\nCheck that it is switched on and connected, then save again.\nYour changes are kept."},
         // Our own text: the counter could never send such a curve back whole.
         {IDS_CAL_REPLY_TOO_LONG, "This calibration curve is too long: the counter's reply holds %d characters, so only the first %d of these %d cal points could be read back.\nPlease delete points or shorten their values."},
+        // Our own texts: the programming journal.
+        {IDS_JOURNAL_NOT_WRITABLE, "The programming journal cannot be written:\n%s\n(%s)\n\nNothing has been sent to the counter.\nDo you wish to program the counter without a record in the journal?"},
+        {IDS_JOURNAL_TITLE, "Programming journal"},
+        {IDS_JOURNAL_RESTORE, "Restore"},
+        {IDS_JOURNAL_COLUMNS, "Time (UTC)\nCom port\nAddress\nModel\nTable\nState"},
+        {IDS_RESTORE_ASK, "Do you wish to program the counter at Comport %d, Device %d with the %s it had before the programming of %s?\n\n%s"},
+        {IDS_RESTORE_NOT_FOUND, "No counter at Comport %d, Device %d was found by the last scan.\nRescan for devices, then restore again."},
+        {IDS_RESTORE_OTHER_MODEL, "The counter at Comport %d, Device %d is a %s, but the table was taken from a %s.\nNothing has been sent."},
+        {IDS_JOURNAL_SKIPPED, "Damaged lines of the journal were skipped: %s"},
+        {IDS_JOURNAL_UNREADABLE, "The programming journal %s cannot be read (%s)."},
+        {IDS_JOURNAL_CLOSE, "Close"},
         {IDS_FAILED_EMPTY_DOC, "Failed to create empty document."},
         {IDS_ENTER_NUMBER, "Please enter a number."},
         {IDS_ENTER_NUMBER_BETWEEN, "Please enter a number between %1 and %2."},

@@ -54,6 +54,18 @@ enum StringId : unsigned {
     // send back whole (formatted with the reply's length, the points that
     // fit and the points given).
     IDS_CAL_REPLY_TOO_LONG = 61240,
+    // Our own texts: the programming journal (its dialog, a journal that
+    // cannot be written, putting a table back).
+    IDS_JOURNAL_NOT_WRITABLE = 61246,
+    IDS_JOURNAL_TITLE = 61247,
+    IDS_JOURNAL_RESTORE = 61248,
+    IDS_JOURNAL_COLUMNS = 61249,
+    IDS_RESTORE_ASK = 61250,
+    IDS_RESTORE_NOT_FOUND = 61251,
+    IDS_RESTORE_OTHER_MODEL = 61252,
+    IDS_JOURNAL_SKIPPED = 61253,
+    IDS_JOURNAL_UNREADABLE = 61254,
+    IDS_JOURNAL_CLOSE = 61255,
     IDS_FAILED_EMPTY_DOC = 61700,
     IDS_ENTER_NUMBER = 61713,
     IDS_ENTER_NUMBER_BETWEEN = 61715,
