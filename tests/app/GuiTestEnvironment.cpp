@@ -1,7 +1,9 @@
 // One QApplication for the whole GUI test program, created before the first
 // test and destroyed after the last. Runs offscreen unless told otherwise.
 // Com ports are looked for in an empty folder unless a test points
-// elsewhere, so no test ever opens the machine's own serial ports.
+// elsewhere, so no test ever opens the machine's own serial ports, and
+// programmings are journalled in a file of that folder, never in the user's
+// own journal.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@ public:
         m_noPorts = std::make_unique<QTemporaryDir>();
         qputenv("KTRSETUP_PORT_DIR", m_noPorts->path().toLocal8Bit());
         qputenv("KTRSETUP_SUPPORTED_MODELS", (m_noPorts->path() + "/none").toLocal8Bit());
+        qputenv("KTRSETUP_JOURNAL", (m_noPorts->path() + "/journal.jsonl").toLocal8Bit());
         if (!QApplication::instance())
             m_app = new QApplication(m_argc, m_argv);
     }

@@ -1,6 +1,7 @@
 // Tables to and from files: a record saved with `read --json` programmed
 // into another counter, a calibration sheet as CSV, and the notes for
 // values that the counter receives other than given.
+#include "TableNetwork.h"
 #include "ToolProcess.h"
 
 #include "res/StringTable.h"
@@ -14,24 +15,9 @@ namespace {
 
 using nlohmann::json;
 
-// COM1: 1 is the source; 2 and 5 are targets of the same model, 3 one of
-// another model; 4 stops echoing after 20 bytes of a selection, so a size
-// line gets through and a calibration line does not.
-const char* kNetwork = R"({
-  "supportedModels": ["KTR-100", "KTR-200"],
-  "ports": [{"port": 1, "counters": [
-    {"address": 1, "model": "KTR-100", "sizes": [0.3, 0.5, 1.0, 2.5],
-     "calibration": [[0.3, 100], [0.5, 150.5], [1, 400], [2.5, 1200.25]]},
-    {"address": 2, "model": "KTR-100", "sizes": [5], "calibration": [[1, 1], [2, 2], [3, 3]]},
-    {"address": 3, "model": "KTR-200", "sizes": [5], "calibration": [[1, 1], [2, 2], [3, 3]]},
-    {"address": 4, "model": "KTR-100", "sizes": [5], "calibration": [[1, 1], [2, 2], [3, 3]],
-     "faults": {"echoStopsAfter": 20}},
-    {"address": 5, "model": "KTR-100", "sizes": [5], "calibration": [[1, 1], [2, 2], [3, 3]]}]}]
-})";
-
 class KtrctlFilesTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { s_sim = std::make_unique<SimProcess>(kNetwork); }
+    static void SetUpTestSuite() { s_sim = std::make_unique<SimProcess>(kTableNetwork); }
     static void TearDownTestSuite() { s_sim.reset(); }
     void SetUp() override { ASSERT_TRUE(s_sim->Ready()); }
 
