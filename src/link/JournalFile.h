@@ -19,9 +19,10 @@ bool CheckJournalFile(const std::string& path, std::string& error);
 // Appends one line under an exclusive lock that every writer of the file
 // takes: makeLine gets the last bytes of the file (at most tailBytes,
 // starting at a line's beginning when it can) and gives the line, without
-// its line end. The line goes out whole and is flushed to disk before the
-// lock is let go; a write or flush that fails cuts the file back to where
-// it was, so no half line stays behind.
+// its line end. A last line without its end is ended first. The line goes
+// out whole and is flushed to disk before the lock is let go; a write or
+// flush that fails cuts the file back to where it was, so no half line
+// stays behind.
 bool AppendJournalLine(const std::string& path, size_t tailBytes,
                        const std::function<std::string(const std::string& tail)>& makeLine,
                        std::string& error);

@@ -110,13 +110,14 @@ TEST_F(CJournalTest, DamagedLinesAreSkippedByLineNumberAndLeftAsTheyAre) {
         std::ofstream out(Path(), std::ios::app | std::ios::binary);
         for (const std::string& line : damaged)
             out << line << "\n";
+        out << "{\"id\":"; // a last line without its end
     }
     const std::string before = FileText();
 
     const JournalContents contents = journal.Read();
     ASSERT_TRUE(journal.RecordOutcome(good.id, JournalState::Done, "", error));
 
-    ASSERT_EQ(contents.warnings.size(), std::size(damaged));
+    ASSERT_EQ(contents.warnings.size(), std::size(damaged) + 1);
     for (size_t i = 0; i < std::size(damaged); ++i)
         EXPECT_EQ(contents.warnings[i].line, int(i) + 2) << damaged[i];
     EXPECT_EQ(JournalWarningText(contents.warnings[0]), "line 2: not JSON; skipped");

@@ -133,7 +133,13 @@ bool AppendJournalLine(const std::string& path, size_t tailBytes,
     if (!OpenForAppend(path, file, error) || !Lock(file.fd, LOCK_EX, error))
         return false;
     const off_t end = IsRegular(file.fd) ? ::lseek(file.fd, 0, SEEK_END) : -1;
-    const std::string line = makeLine(Tail(file.fd, tailBytes)) + "\n";
+    // A last line left without its end (by another tool, or a disk that
+    // filled) is ended first, so that it does not swallow the new record.
+    char last = '\n';
+    if (end > 0 && ::pread(file.fd, &last, 1, end - 1) != 1)
+        last = '\n';
+    const std::string line =
+        (last == '\n' ? "" : "\n") + makeLine(Tail(file.fd, tailBytes)) + "\n";
     if (WriteAll(file.fd, line, error) && (::fsync(file.fd) == 0 || Fail(error)))
         return true;
     if (end >= 0 && ::ftruncate(file.fd, end) == 0)

@@ -121,7 +121,11 @@ bool AppendJournalLine(const std::string& path, size_t tailBytes,
     LARGE_INTEGER end{};
     if (!::GetFileSizeEx(file.handle, &end))
         return Fail(error);
-    const std::string line = makeLine(Tail(file.handle, end.QuadPart, tailBytes)) + "\n";
+    const std::string tail = Tail(file.handle, end.QuadPart, tailBytes);
+    // A last line left without its end is ended first, so that it does not
+    // swallow the new record.
+    const bool ended = end.QuadPart == 0 || (!tail.empty() && tail.back() == '\n');
+    const std::string line = (ended ? "" : "\n") + makeLine(tail) + "\n";
     DWORD written = 0;
     LARGE_INTEGER zero{};
     const bool ok = ::SetFilePointerEx(file.handle, zero, nullptr, FILE_END) &&
