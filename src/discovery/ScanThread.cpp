@@ -21,18 +21,18 @@ bool Stopped(const CStopSignal* stop) {
 // before it succeeded; stage is the step the result belongs to.
 LinkResult ReadCounter(CCounterLink& link, CSensor& sensor, ReadStage& stage) {
     stage = ReadStage::Select;
-    LinkResult result = link.TrySelectAddress(sensor);
+    LinkResult result = link.SelectAddress(sensor);
     if (result.Ok()) {
         stage = ReadStage::Identify;
-        result = link.TryIdentify(sensor);
+        result = link.Identify(sensor);
     }
     if (result.Ok()) {
         stage = ReadStage::Sizes;
-        result = link.TryReadSizes(sensor);
+        result = link.ReadSizes(sensor);
     }
     if (result.Ok()) {
         stage = ReadStage::Calibration;
-        result = link.TryReadCalibration(sensor);
+        result = link.ReadCalibration(sensor);
     }
     return result;
 }
@@ -80,7 +80,7 @@ unsigned ScanThreadProc(ScanThreadParam* param) {
         param->ended = LinkStatus::Stopped;
         return port;
     }
-    if (!serial.Open(port)) {
+    if (serial.Open(port) != PortOpenFailure::None) {
         param->openFailure = serial.GetOpenFailure();
         param->openError = serial.GetOpenError();
         return port;

@@ -130,14 +130,14 @@ TEST(ScanShutdownTest, ClosingTheWindowDuringAScanEndsTheProgramAndFreesThePorts
     EXPECT_LT(Clock::now() - closed, 1s);
     for (int port = 1; port <= 4; ++port) {
         CSerialPort serial;
-        EXPECT_TRUE(serial.Open(uint8_t(port))) << "COM" << port << " still held";
+        EXPECT_EQ(serial.Open(uint8_t(port)), PortOpenFailure::None) << "COM" << port << " still held";
     }
 }
 
 TEST(ScanControllerTest, EndingAScanAnswersTheBoxesItsThreadsWaitForAndJoinsAtOnce) {
     SimulatedPorts ports({{1, {}}}, "");
     CSerialPort other;
-    ASSERT_TRUE(other.Open(1));
+    ASSERT_EQ(other.Open(1), PortOpenFailure::None);
     CQtMessageDisplay display;
     SetMessageDisplay(&display);
     QObject view;
