@@ -11,11 +11,11 @@
 // choose which to show.
 struct ScanOutcomeLine {
     enum class Kind {
-        PortScanned,  // "COM1 (/dev/ttyS0): 2 counters listed, 1 passed over"
-        PassedOver,   // "COM1 address 4: passed over: model "XYZ-9" is not supported (...)"
-        NoSuchPorts,  // "COM3 to COM32: no such device (/dev/ttyS2 to /dev/ttyS31)"
-        PortFailed,   // in use, no permission, gone during the scan, ...
-        ScanFailed,   // no port exists at all, or no model is listed
+        PortScanned, // "COM1 (/dev/ttyS0): 2 counters listed, 1 passed over"
+        PassedOver,  // "COM1 address 4: passed over: model "XYZ-9" is not supported (...)"
+        NoSuchPorts, // "COM3 to COM32: no such device (/dev/ttyS2 to /dev/ttyS31)"
+        PortFailed,  // in use, no permission, gone during the scan, ...
+        ScanFailed,  // no port exists at all, or no model is listed
     };
     Kind kind = Kind::PortScanned;
     std::string text;

@@ -21,8 +21,8 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {

@@ -1,5 +1,5 @@
-#include "app/seams/CScanEvent.h"
 #include "app/view/CScanController.h"
+#include "app/seams/CScanEvent.h"
 #include "model/CSensor.h"
 
 #include <QApplication>
@@ -58,10 +58,9 @@ TEST(ScanControllerPostTest, DeliversAWorkersReportsInOrderOnTheUiThread) {
     QApplication::sendPostedEvents(&receiver);
     const auto code = [](Kind kind) { return std::to_string(int(kind)) + " "; };
     EXPECT_EQ(receiver.received,
-              std::vector<std::string>({code(Kind::PortOpened) + "2 -1",
-                                        code(Kind::AddressDone) + "2 0",
-                                        code(Kind::SensorFound) + "model M1 2 1",
-                                        code(Kind::AddressDone) + "2 1"}))
+              std::vector<std::string>(
+                  {code(Kind::PortOpened) + "2 -1", code(Kind::AddressDone) + "2 0",
+                   code(Kind::SensorFound) + "model M1 2 1", code(Kind::AddressDone) + "2 1"}))
         << "the thread's end goes to the controller, not the view";
     QApplication::sendPostedEvents(&controller);
 }
