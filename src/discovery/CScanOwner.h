@@ -33,8 +33,9 @@ public:
 
     void SetOpenFailureHandler(OpenFailureHandler handler) { m_onOpenFailure = std::move(handler); }
 
-    // Starts one scan thread per port. A port whose thread cannot be
-    // created is not scanned: its outcome says it could not be opened.
+    // Starts one scan thread per port, after waiting for a scan that still
+    // runs. A port whose thread cannot be created is not scanned: its
+    // outcome says it could not be opened.
     void Start(const std::vector<uint8_t>& ports);
     // Threads started by the last Start: as many ThreadEnded will come.
     size_t ThreadCount() const { return m_started; }
