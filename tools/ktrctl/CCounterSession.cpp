@@ -1,10 +1,11 @@
 #include "CCounterSession.h"
 
 #include "ModelsFileText.h"
-#include "PortText.h"
 #include "StopRequest.h"
 #include "Terminal.h"
+#include "discovery/ScanOutcomeText.h"
 #include "link/PortNaming.h"
+#include "link/PortText.h"
 
 CCounterSession::CCounterSession(int port, int address, IProgressIndicator* progress)
     : m_link(&m_serial, progress ? progress : &m_noProgress) {

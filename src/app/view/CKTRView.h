@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/seams/CQtScanSink.h"
+#include "discovery/IScanSink.h"
 #include "link/LinkResult.h"
 #include "link/PortOpenError.h"
 #include "model/CCalCurve.h"
@@ -39,7 +39,7 @@ public:
 
     CKTRDoc& GetDocument() { return m_document; }
     // The sink through which scan threads report to this view.
-    CQtScanSink& GetScanSink();
+    IScanSink& GetScanSink();
     // The main frame's status bar, or null when the view is not in one.
     virtual CStatusProgressBar* GetStatusBar() const;
 
