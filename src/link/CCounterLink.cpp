@@ -150,8 +150,15 @@ LinkResult CCounterLink::Probe(uint8_t address) {
 // nothing arrives any more is left at once.
 void CCounterLink::Settle() {
     m_unsettled = false;
-    m_port->DrainInput(m_settleGapMs, kSettleQuietMs, kSettleLimitMs);
-    m_settleGapMs = kSettleGapMs;
+    m_port->DrainInput(m_settleWaitMs, kSettleQuietMs, kSettleLimitMs);
+    m_settleWaitMs = 0;
+}
+
+// The line is drained before the next address byte, waiting at least
+// waitMs for a first byte.
+void CCounterLink::Unsettle(uint32_t waitMs) {
+    m_unsettled = true;
+    m_settleWaitMs = std::max(m_settleWaitMs, waitMs);
 }
 
 LinkResult CCounterLink::SelectAddress(const CSensor& sensor) {
@@ -162,9 +169,10 @@ LinkResult CCounterLink::SelectAddress(const CSensor& sensor) {
     if (result.status != LinkStatus::WrongEcho)
         return result;
     // Something else was on the line: let it pass, then ask once more.
-    m_unsettled = true;
+    Unsettle(kSettleGapMs);
     result = Probe(address);
-    m_unsettled = result.status == LinkStatus::WrongEcho;
+    if (result.status == LinkStatus::WrongEcho)
+        Unsettle(kSettleGapMs);
     return result;
 }
 
@@ -200,7 +208,7 @@ LinkResult CCounterLink::Begin(const CSensor& sensor, uint8_t first, LinkStep st
             result = Echo(first, step, 1);
         if (result.status != LinkStatus::WrongEcho || result.step == LinkStep::Address)
             return result;
-        m_unsettled = true;
+        Unsettle(kSettleGapMs);
     }
     return result;
 }
@@ -214,21 +222,29 @@ LinkResult CCounterLink::EchoLineRest(std::string_view text, LinkStep textStep) 
     return result;
 }
 
-// A failure after the counter answered its address leaves bytes that may
-// still be on their way: the line must calm down before the next address
-// byte. A stop or a vanished device needs no calm line.
+// A failure after the counter answered its address may leave bytes on
+// their way: the line is drained before the next address byte while they
+// keep arriving. A failed reply waits as its read calls for (ReadReply);
+// any other failure just long enough to see whether bytes follow. A stop or
+// a vanished device needs no calm line.
 void CCounterLink::NoteFailure(const LinkResult& result) {
-    if (!result.Ok() && !result.EndsTheWork() && result.step != LinkStep::Address)
-        m_unsettled = true;
+    if (result.Ok() || result.EndsTheWork() || result.step == LinkStep::Address)
+        return;
+    const bool reply = result.step == LinkStep::ModelReply || result.step == LinkStep::SizesReply ||
+                       result.step == LinkStep::CalibrationReply;
+    Unsettle(reply ? m_replyWaitMs : kSettleGapMs);
 }
 
 // Reads a reply under its rule; the text is what arrived up to the first
-// zero byte. A reply that filled the buffer, or that the total time-out cut
-// before its line end, may go on: the line is drained before the next
-// address byte until it has been quiet for a reply interval after its last
-// byte. Nothing is left after a complete reply (a sound counter sends
-// nothing after its CR LF, and the queue is discarded before the next
-// address byte anyway), nor after a read that ended on its interval.
+// zero byte, and m_replyWaitMs what a failure of this reply waits for
+// before the next address byte. A reply that did not come whole (none at
+// all, cut before its line end, or longer than the buffer) may still be on
+// its way, late or after a pause, and a counter busy sending it would not
+// echo the next address byte: the drain waits a whole reply interval for
+// it. A whole reply whose read ended on its interval or its total leaves a
+// line that is already quiet; one that ended at its line end, a line that
+// is looked at for a moment. A reply longer than the buffer is drained even
+// when its counter is read.
 LinkResult CCounterLink::ReadReply(ReadKind kind, LinkStep step, std::string& text) {
     const ReadRule& rule = kReadPlan[static_cast<int>(kind)];
     m_port->SetReadTotalTimeoutConstant(rule.totalConstantMs);
@@ -239,12 +255,10 @@ LinkResult CCounterLink::ReadReply(ReadKind kind, LinkStep step, std::string& te
         return LineFailure();
     text.assign(buffer.begin(), std::find(buffer.begin(), buffer.end(), 0));
     const ReadEnd end = m_port->LastReadEnd();
-    const bool cut = end == ReadEnd::Count ||
-                     (end == ReadEnd::Total && !text.empty() && text.back() != '\n');
-    if (cut) {
-        m_unsettled = true;
-        m_settleGapMs = kSettleQuietMs;
-    }
+    const bool whole = !text.empty() && text.back() == '\n' && end != ReadEnd::Count;
+    m_replyWaitMs = !whole ? kSettleQuietMs : (end == ReadEnd::Framed ? kSettleGapMs : 0);
+    if (end == ReadEnd::Count)
+        Unsettle(kSettleQuietMs);
     return text.empty() ? Failure(LinkStatus::NoReply, step) : LinkResult();
 }
 
@@ -273,7 +287,7 @@ template <typename Attempt> LinkResult CCounterLink::Attempts(Attempt attempt) {
 // ---------------------------------------------------------- identification
 
 // An unsupported model is no fault of the line: a model text that came
-// whole leaves nothing to drain (one cut short is drained, see ReadReply).
+// whole leaves nothing to drain; one cut short is drained (see ReadReply).
 LinkResult CCounterLink::Identify(CSensor& sensor) {
     if (!m_port)
         return Failure(LinkStatus::PortFailed);
@@ -284,6 +298,8 @@ LinkResult CCounterLink::Identify(CSensor& sensor) {
     if (result.Ok() && !IsSupportedModel(reply)) {
         result = Failure(LinkStatus::NotSupported, LinkStep::ModelReply);
         result.model = StrippedModel(reply);
+        if (m_replyWaitMs > 0)
+            Unsettle(m_replyWaitMs);
         EndCommand();
         return result;
     }

@@ -51,11 +51,11 @@ public:
     static constexpr size_t kSizesReplySize = 1024;
     static constexpr size_t kCalibrationReplySize = 256;
     static constexpr int kAttempts = 3;
-    // Draining the line after a failed exchange or an odd probe: bytes
-    // count as still arriving while one follows the last within the gap
-    // (some character times, and the latency of a USB adapter); once they
-    // do, the drain waits for the quiet that ends the longest reply
-    // interval, for at most the limit.
+    // Draining the line after a failed exchange or an odd probe: how long
+    // it looks for a first byte when one may follow at once (some character
+    // times, and the latency of a USB adapter); once bytes arrive, the quiet
+    // that ends the longest reply interval, for at most the limit. After a
+    // reply that did not come whole, the first wait is the quiet itself.
     static constexpr uint32_t kSettleGapMs = 20;
     static constexpr uint32_t kSettleQuietMs = 200;
     static constexpr uint32_t kSettleLimitMs = 2000;
@@ -147,6 +147,7 @@ private:
     LinkResult SendAttempt(CSensor& sensor, const Table& table, const std::string& text);
     template <typename Attempt> LinkResult Attempts(Attempt attempt);
     void Settle();
+    void Unsettle(uint32_t waitMs);
 
     ISerialLine* m_port;
     IProgressIndicator* m_progress;
@@ -155,8 +156,8 @@ private:
     // bytes may still be on their way, so the line is drained before the
     // next address byte if they keep arriving.
     bool m_unsettled = false;
-    // How long after the line's last byte the drain first waits for more:
-    // a few character times, or a whole reply interval after a reply that
-    // was cut short.
-    uint32_t m_settleGapMs = kSettleGapMs;
+    // How long the drain waits for a first byte (0: a look without waiting).
+    uint32_t m_settleWaitMs = 0;
+    // What a failure of the last reply read calls for (see ReadReply).
+    uint32_t m_replyWaitMs = 0;
 };

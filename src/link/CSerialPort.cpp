@@ -328,7 +328,6 @@ bool CSerialPort::ReadFramed(uint8_t* buffer, size_t count, FrameTest complete) 
             continue;
         Report(TrafficDirection::Received, buffer + m_lastReadCount, static_cast<size_t>(n));
         m_lastReadCount += static_cast<size_t>(n);
-        m_lastByteAt = Clock::now();
         if (complete && complete(buffer, m_lastReadCount)) {
             m_lastReadEnd = ReadEnd::Framed;
             return true;
@@ -381,15 +380,14 @@ void CSerialPort::Report(TrafficDirection direction, const uint8_t* bytes, size_
         m_traffic->OnTraffic({m_portNumber, direction, Clock::now(), bytes, count});
 }
 
-// The first wait ends gapMs after the last byte the line received (a look
-// without waiting once that has passed); every byte read resets the wait to
-// quietMs.
-bool CSerialPort::DrainInput(uint32_t gapMs, uint32_t quietMs, uint32_t limitMs) {
+// The first wait ends waitMs after the call (a look without waiting for 0);
+// every byte read resets the wait to quietMs.
+bool CSerialPort::DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) {
     if (!ReadyForTransfer())
         return false;
     const Clock::time_point start = Clock::now();
     const Clock::time_point limit = start + std::chrono::milliseconds(limitMs);
-    Clock::time_point quietUntil = std::max(start, m_lastByteAt + std::chrono::milliseconds(gapMs));
+    Clock::time_point quietUntil = start + std::chrono::milliseconds(waitMs);
     uint8_t scratch[256];
     for (;;) {
         const Wait wait = WaitReadable(m_fd, StopFd(m_stop), std::min(quietUntil, limit));
@@ -405,9 +403,9 @@ bool CSerialPort::DrainInput(uint32_t gapMs, uint32_t quietMs, uint32_t limitMs)
         if (n <= 0)
             continue;
         Report(TrafficDirection::Discarded, scratch, static_cast<size_t>(n));
-        m_lastByteAt = Clock::now();
-        if (m_lastByteAt >= limit)
+        const Clock::time_point now = Clock::now();
+        if (now >= limit)
             return true;
-        quietUntil = m_lastByteAt + std::chrono::milliseconds(quietMs);
+        quietUntil = now + std::chrono::milliseconds(quietMs);
     }
 }

@@ -4,7 +4,6 @@
 #include "link/ISerialLine.h"
 #include "link/PortOpenError.h"
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -49,7 +48,7 @@ public:
     bool SetReadIntervalTimeout(uint32_t ms) override;
     bool SetReadTotalTimeoutConstant(uint32_t ms) override;
     void DiscardInput() override;
-    bool DrainInput(uint32_t gapMs, uint32_t quietMs, uint32_t limitMs) override;
+    bool DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) override;
 
     ReadEnd LastReadEnd() const override { return m_lastReadEnd; }
     size_t GetLastReadCount() const override { return m_lastReadCount; }
@@ -90,8 +89,6 @@ private:
     ReadEnd m_lastReadEnd = ReadEnd::Failed;
     LineFault m_fault = LineFault::None;
     bool m_hungUp = false;
-    // When the last byte arrived (by a read or a drain).
-    std::chrono::steady_clock::time_point m_lastByteAt;
     PortOpenFailure m_openFailure = PortOpenFailure::None;
     int m_openError = 0;
     const CStopSignal* m_stop = nullptr;

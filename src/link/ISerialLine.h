@@ -50,12 +50,11 @@ public:
     // Discards what waits in the receive queue.
     virtual void DiscardInput() = 0;
     // Reads and discards while bytes keep arriving. What waits is taken at
-    // once; when nothing did, and no byte comes within gapMs of the last
-    // byte the line received (no wait at all once that is past), the line
-    // is silent and the drain ends. Otherwise it goes on until quietMs pass
-    // without a byte, for at most limitMs. False when the line failed
-    // meanwhile (LastFault says why).
-    virtual bool DrainInput(uint32_t gapMs, uint32_t quietMs, uint32_t limitMs) = 0;
+    // once; when nothing did and no byte comes within waitMs (0: no wait),
+    // the line is silent and the drain ends. Otherwise it goes on until
+    // quietMs pass without a byte, for at most limitMs. False when the line
+    // failed meanwhile (LastFault says why).
+    virtual bool DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) = 0;
 
     virtual ReadEnd LastReadEnd() const = 0;
     // Bytes the last Read received.
