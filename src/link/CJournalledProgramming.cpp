@@ -2,13 +2,12 @@
 
 #include "link/CCounterLink.h"
 #include "link/CJournal.h"
-#include "link/Numbers.h"
 #include "link/PortNaming.h"
 #include "model/CSensor.h"
 
 namespace {
 
-// The start of a programming of sensor, without its tables.
+// The start of a programming of sensor, with the table it replaces.
 JournalRecord StartOf(const CSensor& sensor, const std::string& program, JournalTable table) {
     JournalRecord record;
     record.program = program;
@@ -17,26 +16,9 @@ JournalRecord StartOf(const CSensor& sensor, const std::string& program, Journal
     record.address = sensor.GetAddress();
     record.model = sensor.GetModel();
     record.table = table;
+    record.before.sizes = sensor.GetSizes();
+    record.before.curve = sensor.GetCalCurve();
     return record;
-}
-
-// The sizes as the counter receives them: each in its 3-character field.
-CSizeList SizesAsSent(const CSizeList& sizes) {
-    CSizeList sent;
-    for (auto pos = sizes.GetHeadPosition(); pos;)
-        sent.AddTail(AtofC(FormatSizeField(sizes.GetNext(pos))));
-    return sent;
-}
-
-// The points as the counter receives them: three decimals at most.
-CCalCurve CurveAsSent(const CCalCurve& curve) {
-    CCalCurve sent;
-    for (auto pos = curve.GetHeadPosition(); pos;) {
-        const CCalPoint& point = curve.GetNext(pos);
-        sent.AddTail(CCalPoint(AtofC(FormatCalNumber(point.m_size)),
-                               AtofC(FormatCalNumber(point.m_voltage))));
-    }
-    return sent;
 }
 
 } // namespace
@@ -45,24 +27,21 @@ CJournalledProgramming::CJournalledProgramming(CCounterLink& link, const CJourna
                                                std::string program)
     : m_link(link), m_journal(journal), m_program(std::move(program)) {}
 
-JournalledResult CJournalledProgramming::ProgramSizes(CSensor& sensor, CSizeList& sizes) {
-    const LinkResult check = CCounterLink::CheckSizes(sizes);
-    if (!check.Ok())
-        return {check, JournalUse::Off, "", ""};
+// The table as sent is the text read back as the counter takes it.
+JournalledResult CJournalledProgramming::SendSizes(CSensor& sensor, const std::string& text) {
     JournalRecord record = StartOf(sensor, m_program, JournalTable::Sizes);
-    record.before.sizes = sensor.GetSizes();
-    record.after.sizes = SizesAsSent(sizes);
-    return Program(record, [&] { return m_link.TryProgramSizes(sensor, sizes); });
+    CSensor sent;
+    CCounterLink::ParseSizes(text, sent);
+    record.after.sizes = sent.GetSizes();
+    return Program(record, [&] { return m_link.SendSizes(sensor, text); });
 }
 
-JournalledResult CJournalledProgramming::ProgramCalibration(CSensor& sensor, CCalCurve& curve) {
-    const LinkResult check = CCounterLink::CheckCalibration(curve);
-    if (!check.Ok())
-        return {check, JournalUse::Off, "", ""};
+JournalledResult CJournalledProgramming::SendCalibration(CSensor& sensor, const std::string& text) {
     JournalRecord record = StartOf(sensor, m_program, JournalTable::Calibration);
-    record.before.curve = sensor.GetCalCurve();
-    record.after.curve = CurveAsSent(curve);
-    return Program(record, [&] { return m_link.TryProgramCalibration(sensor, curve); });
+    CSensor sent;
+    CCounterLink::ParseCalibration(text, sent);
+    record.after.curve = sent.GetCalCurve();
+    return Program(record, [&] { return m_link.SendCalibration(sensor, text); });
 }
 
 // Nothing goes out unless the start is on disk.

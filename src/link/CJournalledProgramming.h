@@ -8,8 +8,6 @@
 class CCounterLink;
 class CJournal;
 class CSensor;
-class CSizeList;
-class CCalCurve;
 struct JournalRecord;
 
 // How the journal took part in a programming.
@@ -31,18 +29,17 @@ struct JournalledResult {
     bool Ok() const { return link && link->Ok(); }
 };
 
-// Programs a table through a counter link, recording it in the journal:
-// the table is sorted and checked first (a refused table sends nothing and
-// is not recorded), then the start is written with the table the sensor
-// record holds and the table as it will be sent, then the table is sent,
-// then the outcome is written.
+// Sends a table text that the table rules have prepared through a counter
+// link, recording it in the journal: first the start, with the table the
+// sensor record holds and the table the text carries, then the text, then
+// the outcome.
 class CJournalledProgramming {
 public:
     // journal null: program without a record. program: "ktrsetup" or "ktrctl".
     CJournalledProgramming(CCounterLink& link, const CJournal* journal, std::string program);
 
-    JournalledResult ProgramSizes(CSensor& sensor, CSizeList& sizes);
-    JournalledResult ProgramCalibration(CSensor& sensor, CCalCurve& curve);
+    JournalledResult SendSizes(CSensor& sensor, const std::string& text);
+    JournalledResult SendCalibration(CSensor& sensor, const std::string& text);
 
 private:
     template <typename Send> JournalledResult Program(JournalRecord& record, Send send);

@@ -5,9 +5,9 @@
 
 #include "ExitCode.h"
 #include "KtrctlJournal.h"
-#include "PortText.h"
 #include "SensorOutput.h"
 #include "Terminal.h"
+#include "link/PortText.h"
 
 #include <nlohmann/json.hpp>
 

@@ -3,7 +3,6 @@
 // counter's flash, from the command line; list the programming journal and
 // put back a table it recorded.
 
-#include "CTerminalMessageDisplay.h"
 #include "CTracePrinter.h"
 #include "CommandLine.h"
 #include "Commands.h"
@@ -63,8 +62,6 @@ int main(int argc, char** argv) {
         SetDefaultReplyTiming(ReplyTiming::Strict);
     UseJournal(!line.noJournal);
     InstallStopHandlers();
-    CTerminalMessageDisplay display;
-    SetMessageDisplay(&display);
     std::unique_ptr<CTracePrinter> trace;
     if (line.trace) {
         trace = std::make_unique<CTracePrinter>();
@@ -72,7 +69,6 @@ int main(int argc, char** argv) {
     }
     const int status = RunCommand(line);
     SetLineTrafficListener(nullptr);
-    SetMessageDisplay(nullptr);
     const int signal = StopSignalNumber();
     return signal != 0 ? Stopped(signal) : status;
 }

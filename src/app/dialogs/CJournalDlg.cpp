@@ -3,7 +3,7 @@
 #include "app/ControlIds.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogUnits.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "link/Numbers.h"
 #include "res/StringTable.h"
 

@@ -1,6 +1,6 @@
 #include "app/dialogs/CJournalDlg.h"
 #include "res/StringTable.h"
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 #include <QAccessible>
 #include <QLabel>
