@@ -282,7 +282,7 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
                             "ktrctl: usage: ktrctl flash PORT ADDRESS on|off [--trace]\n"},
         {"program 1 2 --json", "ktrctl: program needs --from FILE or --from-csv FILE\n"
                                "ktrctl: usage: ktrctl program PORT ADDRESS (--from FILE | "
-                               "--from-csv FILE) [--json] [--trace]\n"},
+                               "--from-csv FILE) [--no-journal] [--json] [--trace]\n"},
     };
     for (const auto& [args, message] : worded) {
         ToolResult result = Sim().Ktrctl(args);
