@@ -34,8 +34,8 @@ bool CMainFrame::Create() {
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_view = new CKTRView(m_document, client);
     m_wndStatusBar = new CStatusProgressBar(client);
+    m_view = new CKTRView(m_document, m_wndStatusBar, client);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_wndStatusBar);
     setCentralWidget(client);

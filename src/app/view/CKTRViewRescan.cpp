@@ -29,10 +29,9 @@ void CKTRView::OnRescan() {
     if (!AskToLeaveSensor())
         return;
     ClearScanResults();
-    CStatusProgressBar* bar = GetStatusBar();
-    if (bar) {
-        bar->ShowScanning();
-        bar->repaint();
+    if (m_bar) {
+        m_bar->ShowScanning();
+        m_bar->repaint();
     }
     repaint();
     m_scan->Start(AllComPorts());
@@ -44,22 +43,17 @@ void CKTRView::OnRescan() {
     }
     m_scan->Finish();
     FillTree();
-    if (bar)
-        bar->ShowReady();
+    if (m_bar)
+        m_bar->ShowReady();
 }
 
-// Ends the selection (flash timer stopped, no current sensor, working copies
-// and change flags cleared) before the records it refers to go, then
-// empties the tree, both lists and the document.
+// Ends the selection (the counter's flash switched off, flash timer
+// stopped, working copies and change flags cleared) before the records it
+// refers to go, then empties the tree, both lists and the document.
 void CKTRView::ClearScanResults() {
     setUpdatesEnabled(false);
     m_tree->RemoveAll();
-    if (m_currentSensor || m_timerId != 0)
-        OnTreeSelChanged(nullptr, nullptr);
-    m_sizeListCtrl->clear();
-    m_calListCtrl->clear();
-    m_sizes.RemoveAll();
-    m_calCurve.RemoveAll();
+    LoadSensor(nullptr);
     m_document.GetSensors().clear();
     setUpdatesEnabled(true);
 }
@@ -73,13 +67,13 @@ void CKTRView::OnSensorFound(std::unique_ptr<CSensor> sensor) {
 
 // Every port that opens adds its 32 addresses to the progress range.
 void CKTRView::OnScanPortOpened(int) {
-    if (CStatusProgressBar* bar = GetStatusBar()) {
-        CProgressCtrl& progress = bar->GetProgressCtrl();
+    if (m_bar) {
+        CProgressCtrl& progress = m_bar->GetProgressCtrl();
         progress.SetRange(progress.GetLower(), progress.GetUpper() + kAddressesPerPort);
     }
 }
 
 void CKTRView::OnScanAddressDone(int, int) {
-    if (CStatusProgressBar* bar = GetStatusBar())
-        bar->GetProgressCtrl().StepIt();
+    if (m_bar)
+        m_bar->GetProgressCtrl().StepIt();
 }

@@ -43,7 +43,7 @@ protected:
         w.AddSensor(5, 1, "KTR-100");
         w.view->FillTree();
         w.view->Tree().setCurrentItem(w.view->Item("Sensor:01   Model: KTR-100"));
-        ASSERT_TRUE(w.view->IsFlashTimerRunning());
+        ASSERT_TRUE(w.view->Selection().IsTimerRunning());
     }
 
     SimulatedPorts ports;
@@ -55,9 +55,9 @@ TEST_F(RescanTest, EndsTheSelectionScansOnceAndShowsWhatItFound) {
     std::vector<std::string> duringScan;
     w.view->duringScan = [&] {
         CSensorTree& tree = w.view->Tree();
-        bool empty = tree.topLevelItemCount() == 0 && !w.view->GetCurrentSensor() &&
-                     !w.view->IsFlashTimerRunning() && w.view->GetWorkingSizes().IsEmpty() &&
-                     w.view->GetWorkingCalCurve().IsEmpty() &&
+        bool empty = tree.topLevelItemCount() == 0 && !w.view->Selection().Current() &&
+                     !w.view->Selection().IsTimerRunning() && w.view->Sizes().Working().IsEmpty() &&
+                     w.view->Cals().Working().IsEmpty() &&
                      w.view->findChild<QTreeWidget*>("IDC_SIZE_LIST")->topLevelItemCount() == 0;
         duringScan.push_back(empty ? "empty" : "not empty");
         w.view->OnCommand(IDC_RESCAN); // ignored: this scan holds the ports
@@ -91,15 +91,15 @@ TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
     w.view->OnRescan();
     EXPECT_EQ(w.display.Ids(), std::vector<unsigned>({IDS_SIZES_CHANGED, IDS_CALS_CHANGED}));
     EXPECT_EQ(w.doc.GetSensors().size(), 1u);
-    EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), 4);
-    EXPECT_TRUE(w.view->AreSizesChanged());
+    EXPECT_EQ(w.view->Sizes().Working().GetCount(), 4);
+    EXPECT_TRUE(w.view->Sizes().IsChanged());
     EXPECT_NE(w.view->Tree().SelectedItem(), nullptr);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeFlashing);
 
     w.display.Script({MsgAnswer::No, MsgAnswer::No});
     w.view->OnRescan();
     EXPECT_EQ(w.doc.GetSensors().size(), 3u);
-    EXPECT_FALSE(w.view->AreSizesChanged());
+    EXPECT_FALSE(w.view->Sizes().IsChanged());
 }
 
 TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {

@@ -60,13 +60,13 @@ TEST_F(ViewSaveTest, SavedSizesGoOutAscendingAndAllThreeCopiesAgree) {
     EXPECT_EQ(counter->RejectedLines(), 0);
     EXPECT_EQ(Values(sensor.GetSizes()), Sizes({0.5, 1.0, 2.0}));
     EXPECT_EQ(WorkingSizes(), Sizes({0.5, 1.0, 2.0}));
-    EXPECT_FALSE(view->AreSizesChanged());
+    EXPECT_FALSE(view->Sizes().IsChanged());
     EXPECT_EQ(frame.GetStatusBar().GetMode(), CStatusProgressBar::ModeFlashing);
 
     // Saving again unchanged programs the counter again.
     Click("IDC_SAVE_SIZES");
     EXPECT_EQ(counter->SizesProgrammed(), 2);
-    EXPECT_FALSE(view->AreSizesChanged());
+    EXPECT_FALSE(view->Sizes().IsChanged());
 }
 
 // After a save the lists show what the counter holds: sizes as their
@@ -100,14 +100,14 @@ TEST_F(ViewSaveTest, ATransferThatFailsKeepsTheEditsAndTellsTheUser) {
     ASSERT_EQ(display.Ids(), Ids({IDS_SIZES_NOT_TAKEN}));
     EXPECT_EQ(display.Messages()[0].icon, MsgIcon::Warning);
     EXPECT_EQ(WorkingSizes(), Sizes({0.1, 0.3, 0.5}));
-    EXPECT_TRUE(view->AreSizesChanged());
+    EXPECT_TRUE(view->Sizes().IsChanged());
     EXPECT_EQ(Values(sensor.GetSizes()), kCounterSizes);
 
     display.Clear();
     Click("IDC_SAVE_POINTS");
     ASSERT_EQ(display.Ids(), Ids({IDS_CALS_NOT_TAKEN}));
     EXPECT_EQ(WorkingPoints().back(), std::make_pair(2.0, 500.0));
-    EXPECT_TRUE(view->AreCalsChanged());
+    EXPECT_TRUE(view->Cals().IsChanged());
     EXPECT_EQ(Values(sensor.GetCalCurve()), kCounterPoints);
     EXPECT_EQ(counter->GetPoints(), kCounterPoints);
 
@@ -146,7 +146,7 @@ TEST_F(ViewSaveTest, ARefusedTableSendsNothingAndKeepsTheRowsInStep) {
     Click("IDC_SAVE_POINTS");
     EXPECT_EQ(display.Ids(), Ids({IDS_SIZES_NOT_ASCENDING, IDS_NEED_THREE_POINTS}));
     EXPECT_TRUE(Sent().empty());
-    EXPECT_TRUE(view->AreSizesChanged());
+    EXPECT_TRUE(view->Sizes().IsChanged());
     EXPECT_EQ(WorkingSizes(), Sizes({0.5, 0.5, 2.0, 3.0}));
     EXPECT_EQ(WorkingPoints(), Points({{0.3, 100}, {0.5, 150}}));
 
@@ -206,11 +206,11 @@ TEST_F(ViewSaveTest, TheFlashTimerSendsNothingWhileASaveShowsItsMessage) {
     size_t sentBefore = 0;
     size_t sentAfter = 0;
     display.onShow = [&](unsigned) {
-        busy = view->IsBusy();
+        busy = view->Selection().IsPaused();
         sentBefore = line.BytesToCounter().size();
         for (int tick = 0; tick < 3; ++tick) {
-            QTimerEvent flashTick(1);
-            QApplication::sendEvent(view, &flashTick);
+            QTimerEvent flashTick(view->Selection().TimerId());
+            QApplication::sendEvent(&view->Selection(), &flashTick);
         }
         QTest::qWait(1100);
         sentAfter = line.BytesToCounter().size();
@@ -219,7 +219,7 @@ TEST_F(ViewSaveTest, TheFlashTimerSendsNothingWhileASaveShowsItsMessage) {
     EXPECT_EQ(display.Ids(), Ids({IDS_NEED_THREE_POINTS}));
     EXPECT_TRUE(busy);
     EXPECT_EQ(sentAfter, sentBefore);
-    EXPECT_FALSE(view->IsBusy());
+    EXPECT_FALSE(view->Selection().IsPaused());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/ScriptedDialogRunner.h"
 #include "app/view/CKTRView.h"
+#include "app/view/CSelection.h"
 #include "support/FakeMessageDisplay.h"
 
 #include <QPushButton>
