@@ -59,6 +59,11 @@ void CMainFrame::CreateMenus() {
     }
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    emit Closed();
+}
+
 void CMainFrame::OnCommand(int id) {
     if (id == ID_APP_EXIT)
         close();

@@ -25,6 +25,11 @@ public:
 
 signals:
     void Command(int id);
+    // The window has closed (File > Exit or the close box).
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();

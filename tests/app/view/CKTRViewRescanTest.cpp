@@ -111,29 +111,6 @@ TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {
     EXPECT_TRUE(w.display.Messages().empty());
 }
 
-TEST(ScanShutdownTest, ClosingTheWindowDuringAScanEndsTheProgramAndFreesThePorts) {
-    std::vector<SimPortConfig> network;
-    for (int port = 1; port <= 4; ++port)
-        network.push_back({port, {Counter(0, "KTR-100"), Counter(20, "KTR-100")}});
-    SimulatedPorts ports(network, "KTR-100\n");
-    ports.SetPacing(true);
-    auto app = std::make_unique<CKTRApp>();
-    ASSERT_TRUE(app->InitInstance());
-    Clock::time_point closed;
-    QTimer::singleShot(600, [&] {
-        closed = Clock::now();
-        app->GetMainFrame()->close();
-    });
-    QApplication::exec();
-    EXPECT_EQ(app->GetMainFrame()->GetView()->findChild<CSensorTree*>()->topLevelItemCount(), 0);
-    app.reset();
-    EXPECT_LT(Clock::now() - closed, 1s);
-    for (int port = 1; port <= 4; ++port) {
-        CSerialPort serial;
-        EXPECT_TRUE(serial.Open(uint8_t(port))) << "COM" << port << " still held";
-    }
-}
-
 TEST(ScanControllerTest, EndingAScanAnswersTheBoxesItsThreadsWaitForAndJoinsAtOnce) {
     SimulatedPorts ports({{1, {}}}, "");
     CSerialPort other;
