@@ -11,10 +11,10 @@ namespace {
 
 // "Please enter a number between %1 and %2." with the bounds as the edits
 // would show them.
-std::string RangeMessage() {
+std::string RangeMessage(double minimum, double maximum) {
     QString text = QString::fromStdString(LoadString(IDS_ENTER_NUMBER_BETWEEN));
-    text.replace("%1", QString::fromStdString(FormatDialogNumber(CCalDlg::kMinValue)));
-    text.replace("%2", QString::fromStdString(FormatDialogNumber(CCalDlg::kMaxValue)));
+    text.replace("%1", QString::fromStdString(FormatDialogNumber(minimum)));
+    text.replace("%2", QString::fromStdString(FormatDialogNumber(maximum)));
     return text.toStdString();
 }
 
@@ -49,20 +49,21 @@ void CCalDlg::InitDialog() {
 
 // The size first, then the voltage; the first refusal ends the check.
 void CCalDlg::accept() {
-    if (!Exchange(*m_sizeEdit, m_size) || !Exchange(*m_voltageEdit, m_voltage))
+    if (!Exchange(*m_sizeEdit, kMaxSize, m_size) ||
+        !Exchange(*m_voltageEdit, kMaxVoltage, m_voltage))
         return;
     m_point = CCalPoint(m_size, m_voltage);
     QDialog::accept();
 }
 
-bool CCalDlg::Exchange(QLineEdit& edit, double& value) {
+bool CCalDlg::Exchange(QLineEdit& edit, double maximum, double& value) {
     double converted = 0.0;
     if (!ParseDialogNumber(edit.text().toStdString(), converted)) {
         RefuseEdit(edit, IDS_ENTER_NUMBER, LoadString(IDS_ENTER_NUMBER));
         return false;
     }
-    if (converted < kMinValue || converted > kMaxValue) {
-        RefuseEdit(edit, IDS_ENTER_NUMBER_BETWEEN, RangeMessage());
+    if (converted < kMinValue || converted > maximum) {
+        RefuseEdit(edit, IDS_ENTER_NUMBER_BETWEEN, RangeMessage(kMinValue, maximum));
         return false;
     }
     value = converted;

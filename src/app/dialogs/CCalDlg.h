@@ -8,8 +8,10 @@ class QLineEdit;
 
 // Add/Edit Cals: the size (micrometres) and the voltage (millivolts) of one
 // calibration point. OK checks the size, then the voltage: each must be a
-// number between kMinValue and kMaxValue, both included. The first value
-// that fails is refused with a message, and the dialog stays open with the
+// number between kMinValue and its own upper bound (sizes up to 999 µm,
+// voltages up to 99 999 mV, as counters report curves of several thousand
+// millivolts), both included. The first value that fails is refused with a
+// message naming that field's bounds, and the dialog stays open with the
 // focus in its edit and the text selected.
 class CCalDlg : public QDialog {
     Q_OBJECT
@@ -18,7 +20,8 @@ public:
     // The lower bound is 0.01 as a single-precision value (just below 0.01),
     // so that 0.01 itself is accepted.
     static constexpr double kMinValue = static_cast<double>(0.01f);
-    static constexpr double kMaxValue = 999.0;
+    static constexpr double kMaxSize = 999.0;
+    static constexpr double kMaxVoltage = 99999.0;
 
     explicit CCalDlg(QWidget* parent = nullptr);
 
@@ -31,7 +34,7 @@ public:
 
 private:
     void InitDialog();
-    bool Exchange(QLineEdit& edit, double& value);
+    bool Exchange(QLineEdit& edit, double maximum, double& value);
 
     QLineEdit* m_sizeEdit;
     QLineEdit* m_voltageEdit;

@@ -3,6 +3,7 @@
 #include "app/view/ViewEditFixture.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CStatusProgressBar.h"
+#include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
@@ -83,6 +84,37 @@ TEST_F(ViewSaveTest, AfterASaveTheListsShowTheValuesAsTheCounterHoldsThem) {
     EXPECT_EQ(counter->GetPoints(), WorkingPoints());
     EXPECT_EQ(Rows("IDC_CAL_LIST"),
               std::vector<QString>({"0.123 / 100", "0.5 / 150.5", "1 / 400"}));
+}
+
+// A curve of several thousand millivolts: a 1500 mV point is edited and
+// kept, saved, and read back from the counter unchanged.
+TEST_F(ViewSaveTest, APointAbove999MillivoltsIsKeptSavedAndReadBackUnchanged) {
+    const Points curve = {{0.3, 100}, {0.5, 150.5}, {2, 1500}};
+    counter->SetPoints(curve);
+    Select(kCom, kAddress, kCounterSizes, curve);
+    EXPECT_EQ(Rows("IDC_CAL_LIST").back(), "2 / 1500");
+    ASSERT_TRUE(SelectRow("IDC_CAL_LIST", "2"));
+    dialogs.Script({{QStringList()}, {{"2.5", "2000.25"}}});
+    Click("IDC_EDIT_CAL"); // opened on 1500 and confirmed as it stands
+    EXPECT_EQ(dialogs.Opened().back().edits, QStringList({"2", "1500"}));
+    EXPECT_TRUE(display.Messages().empty());
+    EXPECT_EQ(WorkingPoints(), curve);
+    Click("IDC_ADD_CAL");
+    Click("IDC_SAVE_POINTS");
+    EXPECT_TRUE(display.Messages().empty());
+    const Points saved = {{0.3, 100}, {0.5, 150.5}, {2, 1500}, {2.5, 2000.25}};
+    EXPECT_EQ(counter->GetPoints(), saved);
+    EXPECT_EQ(WorkingPoints(), saved);
+    EXPECT_EQ(Rows("IDC_CAL_LIST").back(), "2.5 / 2000.25");
+
+    CSerialPort serial;
+    ASSERT_TRUE(serial.Open(kCom));
+    CSensor readBack;
+    readBack.SetPort(kCom);
+    readBack.SetAddress(kAddress);
+    CCounterLink link(&serial);
+    ASSERT_TRUE(link.ReadCalibration(readBack));
+    EXPECT_EQ(Values(readBack.GetCalCurve()), saved);
 }
 
 // A counter that stops echoing: three attempts, then the warning that the
