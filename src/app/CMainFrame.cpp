@@ -49,6 +49,7 @@ void CMainFrame::CreateMenus() {
         int id;
     };
     const Item items[] = {{"&File", "E&xit", ID_APP_EXIT},
+                          {"&View", "&Scan report...", ID_VIEW_SCAN_REPORT},
                           {"&Help", "&About KTRSetup...", ID_APP_ABOUT}};
     for (const Item& item : items) {
         QMenu* menu = menuBar()->addMenu(item.menu);
@@ -67,6 +68,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::OnCommand(int id) {
     if (id == ID_APP_EXIT)
         close();
+    else if (id == ID_VIEW_SCAN_REPORT && m_view)
+        m_view->OnScanReport();
     else
         emit Command(id);
 }

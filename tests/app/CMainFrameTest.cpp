@@ -76,14 +76,16 @@ TEST_F(FrameTest, StartsWithTheReadyLayout) {
     EXPECT_EQ(frame.GetStatusBar().property(kCtrlIdProperty).toInt(), IDC_STATUS_BAR);
 }
 
-TEST_F(FrameTest, MenuHasExitAndAboutAndNothingElse) {
+TEST_F(FrameTest, MenuHasExitScanReportAndAboutAndNothingElse) {
     QList<QAction*> menus = frame.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), "&File");
-    EXPECT_EQ(menus[1]->text(), "&Help");
-    ASSERT_EQ(menus[0]->menu()->actions().size(), 1);
-    ASSERT_EQ(menus[1]->menu()->actions().size(), 1);
+    EXPECT_EQ(menus[1]->text(), "&View");
+    EXPECT_EQ(menus[2]->text(), "&Help");
+    for (QAction* menu : menus)
+        ASSERT_EQ(menu->menu()->actions().size(), 1);
     EXPECT_EQ(MenuItem("&File", "E&xit")->data().toInt(), ID_APP_EXIT);
+    EXPECT_EQ(MenuItem("&View", "&Scan report...")->data().toInt(), ID_VIEW_SCAN_REPORT);
     EXPECT_EQ(MenuItem("&Help", "&About KTRSetup...")->data().toInt(), ID_APP_ABOUT);
 }
 
@@ -159,7 +161,7 @@ TEST(KTRAppTest, AboutCommandRunsTheAboutDialog) {
     CKTRApp app;
     ASSERT_TRUE(app.InitInstance());
     ScriptedRunner runner;
-    QAction* about = app.GetMainFrame()->menuBar()->actions().at(1)->menu()->actions().at(0);
+    QAction* about = app.GetMainFrame()->menuBar()->actions().at(2)->menu()->actions().at(0);
     about->trigger();
     EXPECT_EQ(runner.titles, std::vector<QString>({"About KTRSetup"}));
 }

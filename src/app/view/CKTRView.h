@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CKTRDoc;
 class CScanController;
@@ -56,6 +58,8 @@ public:
     virtual void OnInitialUpdate();
     // Runs the handler of the button with that id, as a click does.
     void OnCommand(int id);
+    // View > Scan report...: how the last scan went, port by port.
+    virtual void OnScanReport();
 
     QRect GetTreePanel() const { return m_rcTreePanel; }
     QRect GetSizePanel() const { return m_rcSizePanel; }
@@ -139,6 +143,8 @@ private:
     std::unique_ptr<CTableEditor<CSizeList>> m_sizes;
     std::unique_ptr<CTableEditor<CCalCurve>> m_cals;
     std::unique_ptr<CTableSaver> m_saver;
+    // The last scan's report, one line per port and per counter passed over.
+    std::vector<std::string> m_scanReport;
     // Owns the scan threads and their sink; ends before anything else.
     std::unique_ptr<CScanController> m_scan;
 };

@@ -3,6 +3,8 @@
 #include "app/view/CKTRView.h"
 
 #include "app/CKTRDoc.h"
+#include "app/dialogs/CScanReportDlg.h"
+#include "app/dialogs/IDialogRunner.h"
 #include "app/view/CScanController.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CSensorTree.h"
@@ -76,4 +78,9 @@ void CKTRView::OnScanPortOpened(int) {
 void CKTRView::OnScanAddressDone(int, int) {
     if (m_bar)
         m_bar->GetProgressCtrl().StepIt();
+}
+
+void CKTRView::OnScanReport() {
+    CScanReportDlg dialog(m_scanReport, this);
+    DialogRunner().Run(dialog);
 }
