@@ -7,7 +7,7 @@
 #include "app/view/CSelection.h"
 #include "app/widgets/CSensorTree.h"
 #include "link/CSerialPort.h"
-#include "view/ViewFixture.h"
+#include "app/view/ViewFixture.h"
 
 #include <QApplication>
 #include <QMenuBar>
