@@ -11,7 +11,7 @@
 #include "app/seams/CQuitSignals.h"
 #include "app/view/CKTRView.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "res/StringTable.h"
 
 #include <QApplication>

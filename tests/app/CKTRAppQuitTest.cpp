@@ -55,7 +55,7 @@ void Take(const Way& way, CKTRApp& app) {
 bool AllPortsFree(int ports) {
     for (int port = 1; port <= ports; ++port) {
         CSerialPort serial;
-        if (serial.TryOpen(uint8_t(port)) != PortOpenFailure::None)
+        if (serial.Open(uint8_t(port)) != PortOpenFailure::None)
             return false;
     }
     return true;
@@ -150,12 +150,12 @@ TEST(QuitTest, WithAScanThreadsOrTheFlashTimersBoxOpenExitEndsTheProgram) {
     Clock::duration elapsed;
     {
         CSerialPort other;
-        ASSERT_TRUE(other.Open(1));
+        ASSERT_EQ(other.Open(1), PortOpenFailure::None);
         EXPECT_EQ(RunProgram({BoxOpen, TakeWay(exit)}, elapsed), 0);
         EXPECT_LT(elapsed, 1s);
     }
     CSerialPort other;
-    const Step holdCom2 = [&](CKTRApp&) { return other.Open(2); };
+    const Step holdCom2 = [&](CKTRApp&) { return other.Open(2) == PortOpenFailure::None; };
     EXPECT_EQ(RunProgram({ScanEnded, Select(kSensor3), holdCom2, BoxOpen, TakeWay(exit)}, elapsed), 0);
     EXPECT_LT(elapsed, 1s);
     other.Close();

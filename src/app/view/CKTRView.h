@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/seams/CQtScanSink.h"
 #include "app/view/CTableEditor.h"
+#include "discovery/IScanSink.h"
 #include "model/CCalCurve.h"
 #include "model/CSizeList.h"
 
@@ -47,7 +47,7 @@ public:
     CKTRDoc& GetDocument() { return m_document; }
     CStatusProgressBar* GetStatusBar() const { return m_bar; }
     // The sink through which scan threads report to this view.
-    CQtScanSink& GetScanSink();
+    IScanSink& GetScanSink();
     bool IsScanning() const;
     // Ends a running scan at once (the program is quitting): the threads
     // are told to stop and their boxes are answered.

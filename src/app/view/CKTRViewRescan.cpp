@@ -5,20 +5,14 @@
 #include "app/CKTRDoc.h"
 #include "app/dialogs/CScanReportDlg.h"
 #include "app/dialogs/IDialogRunner.h"
+#include "app/seams/CQtProgressIndicator.h"
 #include "app/view/CScanController.h"
-#include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "discovery/ScanRunner.h"
 #include "model/CSensor.h"
 
 #include <QTreeWidget>
-
-namespace {
-
-constexpr int kAddressesPerPort = 32;
-
-} // namespace
 
 // Scans com ports 1 to 32, one thread each, and shows what they found. The
 // event loop keeps running meanwhile, so the window stays responsive and
@@ -67,17 +61,20 @@ void CKTRView::OnSensorFound(std::unique_ptr<CSensor> sensor) {
         m_document.GetSensors().push_back(*sensor);
 }
 
-// Every port that opens adds its 32 addresses to the progress range.
+// The status bar's progress runs as every scan's does: each port that opens
+// adds its 32 addresses to the range, each address done steps once.
 void CKTRView::OnScanPortOpened(int) {
     if (m_bar) {
-        CProgressCtrl& progress = m_bar->GetProgressCtrl();
-        progress.SetRange(progress.GetLower(), progress.GetUpper() + kAddressesPerPort);
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
+        m_scan->Progress().PortOpened(progress);
     }
 }
 
 void CKTRView::OnScanAddressDone(int, int) {
-    if (m_bar)
-        m_bar->GetProgressCtrl().StepIt();
+    if (m_bar) {
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
+        m_scan->Progress().AddressDone(progress);
+    }
 }
 
 void CKTRView::OnScanReport() {

@@ -1,5 +1,6 @@
 #include "app/view/CSelection.h"
 
+#include "app/seams/ReasonBoxes.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
@@ -54,13 +55,13 @@ void CSelection::OnTimer(int timerId) {
 bool CSelection::SendFlash(CSensor& sensor, bool on, bool quiet) {
     QScopedValueRollback<bool> ticking(m_ticking, true);
     CSerialPort port;
-    const uint8_t number = uint8_t(sensor.GetPort());
-    const bool open =
-        quiet ? port.TryOpen(number) == PortOpenFailure::None : port.Open(number);
-    if (!open || (!quiet && m_current != &sensor))
+    const PortOpenFailure failure = port.Open(uint8_t(sensor.GetPort()));
+    if (failure != PortOpenFailure::None && !quiet)
+        ShowOpenFailure(sensor.GetPort(), failure);
+    if (failure != PortOpenFailure::None || (!quiet && m_current != &sensor))
         return false;
     CNullProgress noProgress;
     CCounterLink link(&port, &noProgress);
     m_leftOn = on;
-    return link.SetFlash(sensor, on);
+    return link.SetFlash(sensor, on).Ok();
 }

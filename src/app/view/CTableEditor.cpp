@@ -3,10 +3,11 @@
 #include "app/dialogs/CCalDlg.h"
 #include "app/dialogs/CSizeDlg.h"
 #include "app/dialogs/IDialogRunner.h"
+#include "app/seams/IMessageDisplay.h"
+#include "app/seams/ReasonBoxes.h"
 #include "app/widgets/ListRows.h"
-#include "link/CCounterLink.h"
-#include "link/IMessageDisplay.h"
 #include "link/Numbers.h"
+#include "link/TableRules.h"
 #include "model/CCalCurve.h"
 #include "model/CSizeList.h"
 #include "res/StringTable.h"
@@ -28,13 +29,17 @@ template <typename List> struct TableKind;
 // A size clashes with any equal size, the edited one included, so
 // confirming a size unchanged is refused. A counter takes 32 sizes.
 template <> struct TableKind<CSizeList> {
-    static constexpr int kMaxCount = CCounterLink::kMaxSizes;
     static constexpr bool kSkipsEdited = false;
     static constexpr unsigned kExistsId = IDS_SIZE_EXISTS;
 
+    static LinkResult CheckRoom(const CSizeList& sizes) {
+        return TableRules::CheckRoomForSize(sizes);
+    }
+    static bool Exists(const CSizeList& sizes, double size, CSizeList::POSITION skip) {
+        return TableRules::SizeExists(sizes, size, skip);
+    }
     static double Key(double size) { return SizeKey(size); }
     static QStringList Texts(double size) { return {Text(FormatSizeField(size))}; }
-    static bool Clash(double a, double b) { return a == b; }
     static bool Ask(QWidget* parent, double preset, double& size) {
         CSizeDlg dialog(parent);
         dialog.SetSize(preset);
@@ -48,16 +53,16 @@ template <> struct TableKind<CSizeList> {
 // A point clashes with another that has its size or its voltage; the
 // edited point does not count, so confirming it unchanged is accepted.
 template <> struct TableKind<CCalCurve> {
-    static constexpr int kMaxCount = 0; // no limit while editing
     static constexpr bool kSkipsEdited = true;
     static constexpr unsigned kExistsId = IDS_CAL_POINT_EXISTS;
 
+    static LinkResult CheckRoom(const CCalCurve&) { return {}; } // no limit while editing
+    static bool Exists(const CCalCurve& curve, const CCalPoint& point, CCalCurve::POSITION skip) {
+        return TableRules::CalPointExists(curve, point, skip);
+    }
     static double Key(const CCalPoint& point) { return CalPointKey(point); }
     static QStringList Texts(const CCalPoint& point) {
         return {Text(FormatCalNumber(point.m_size)), Text(FormatCalNumber(point.m_voltage))};
-    }
-    static bool Clash(const CCalPoint& a, const CCalPoint& b) {
-        return a.m_size == b.m_size || a.m_voltage == b.m_voltage;
     }
     static bool Ask(QWidget* parent, const CCalPoint& preset, CCalPoint& point) {
         CCalDlg dialog(parent);
@@ -101,11 +106,8 @@ template <typename List> void CTableEditor<List>::Fill() {
 template <typename List> void CTableEditor<List>::Add() {
     if (!m_loaded)
         return;
-    using Kind = TableKind<List>;
-    if (Kind::kMaxCount > 0 && m_working.GetCount() >= Kind::kMaxCount) {
-        ShowAppMessage(IDS_TOO_MANY_SIZES, MsgButtons::Ok, MsgIcon::Warning);
+    if (ShowRefusal(TableKind<List>::CheckRoom(m_working)))
         return;
-    }
     Value value{};
     if (!AskValue(Value{}, nullptr, value))
         return;
@@ -145,22 +147,11 @@ bool CTableEditor<List>::AskValue(const Value& preset, typename List::POSITION s
                                   Value& value) {
     if (!TableKind<List>::Ask(m_list.parentWidget(), preset, value))
         return false;
-    if (Clashes(value, TableKind<List>::kSkipsEdited ? skip : nullptr)) {
+    if (TableKind<List>::Exists(m_working, value, TableKind<List>::kSkipsEdited ? skip : nullptr)) {
         ShowAppMessage(TableKind<List>::kExistsId, MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
     return true;
-}
-
-template <typename List>
-bool CTableEditor<List>::Clashes(const Value& value, typename List::POSITION skip) const {
-    for (auto pos = m_working.GetHeadPosition(); pos;) {
-        const auto here = pos;
-        const Value& other = m_working.GetNext(pos);
-        if (here != skip && TableKind<List>::Clash(other, value))
-            return true;
-    }
-    return false;
 }
 
 template <typename List>

@@ -42,7 +42,6 @@ private:
     using Value = std::remove_cvref_t<decltype(std::declval<List&>().GetAt(nullptr))>;
 
     bool AskValue(const Value& preset, typename List::POSITION skip, Value& value);
-    bool Clashes(const Value& value, typename List::POSITION skip) const;
     QTreeWidgetItem* AddRow(int index, typename List::POSITION pos);
     void SetRowTexts(QTreeWidgetItem& row, const Value& value);
     void Sort();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/LinkResult.h"
+#include "link/PortOpenError.h"
+
 class CSelection;
 class CSensor;
 class CStatusProgressBar;
@@ -24,9 +27,9 @@ public:
     template <typename List> bool Save(CSensor& sensor, CTableEditor<List>& editor);
 
 private:
-    enum class Outcome;
     template <typename List> bool Program(CSensor& sensor, List& table);
-    template <typename List> Outcome Transfer(CSensor& sensor, List& table);
+    template <typename List>
+    LinkResult Transfer(CSensor& sensor, List& table, PortOpenFailure& openFailure);
 
     CSelection& m_selection;
     CStatusProgressBar* m_bar;

@@ -84,6 +84,23 @@ TEST_F(RescanTest, EndsTheSelectionScansOnceAndShowsWhatItFound) {
     EXPECT_EQ(w.doc.GetSensors().size(), 3u);
 }
 
+// A port held by another program: its thread shows the warning box once,
+// with the port in its caption, and the other ports are scanned as ever.
+TEST_F(RescanTest, PortInUseShowsItsBoxOnceAndTheOthersAreScanned) {
+    CSerialPort holder;
+    ASSERT_EQ(holder.Open(2), PortOpenFailure::None);
+    w.view->OnRescan();
+    const auto shown = w.display.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].id, unsigned(IDS_PORT_IN_USE));
+    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE));
+    EXPECT_EQ(shown[0].caption, "Unable to open serial port 2");
+    EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(w.view->progressUpper, 64);
+    EXPECT_EQ(w.doc.GetSensors().size(), 2u);
+}
+
 TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
     SelectEarlierSensor();
     w.view->Edit();
@@ -114,7 +131,7 @@ TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {
 TEST(ScanControllerTest, EndingAScanAnswersTheBoxesItsThreadsWaitForAndJoinsAtOnce) {
     SimulatedPorts ports({{1, {}}}, "");
     CSerialPort other;
-    ASSERT_TRUE(other.Open(1));
+    ASSERT_EQ(other.Open(1), PortOpenFailure::None);
     CQtMessageDisplay display;
     SetMessageDisplay(&display);
     QObject view;

@@ -108,12 +108,12 @@ TEST_F(ViewSaveTest, APointAbove999MillivoltsIsKeptSavedAndReadBackUnchanged) {
     EXPECT_EQ(Rows("IDC_CAL_LIST").back(), "2.5 / 2000.25");
 
     CSerialPort serial;
-    ASSERT_TRUE(serial.Open(kCom));
+    ASSERT_EQ(serial.Open(kCom), PortOpenFailure::None);
     CSensor readBack;
     readBack.SetPort(kCom);
     readBack.SetAddress(kAddress);
     CCounterLink link(&serial);
-    ASSERT_TRUE(link.ReadCalibration(readBack));
+    ASSERT_TRUE(link.ReadCalibration(readBack).Ok());
     EXPECT_EQ(Values(readBack.GetCalCurve()), saved);
 }
 
@@ -161,7 +161,7 @@ TEST_F(ViewSaveTest, APortThatDoesNotOpenIsToldOnce) {
     display.Clear();
     Select(kCom, kAddress, kCounterSizes, kCounterPoints);
     CSerialPort holder;
-    ASSERT_TRUE(holder.Open(kCom));
+    ASSERT_EQ(holder.Open(kCom), PortOpenFailure::None);
     Click("IDC_SAVE_POINTS");
     EXPECT_EQ(display.Ids(), Ids({IDS_PORT_IN_USE}));
     EXPECT_EQ(frame.GetStatusBar().GetMode(), CStatusProgressBar::ModeFlashing);

@@ -4,8 +4,8 @@
 #include "app/CMainFrame.h"
 #include "app/ScriptedDialogRunner.h"
 #include "app/view/CKTRView.h"
+#include "app/FakeMessageDisplay.h"
 #include "app/view/CSelection.h"
-#include "support/FakeMessageDisplay.h"
 
 #include <QPushButton>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "app/view/CKTRView.h"
 #include "app/view/CSelection.h"
 #include "sim/CSimNetwork.h"
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 #include <QString>
 #include <QWidget>
