@@ -1,6 +1,7 @@
 #include "app/dialogs/CScanReportDlg.h"
 
 #include "app/ControlIds.h"
+#include "discovery/ScanOutcomeText.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -40,4 +41,13 @@ CScanReportDlg::CScanReportDlg(const std::vector<std::string>& lines, QWidget* p
     layout->addWidget(m_lines, 1);
     layout->addWidget(buttons);
     m_lines->setFocus();
+}
+
+std::vector<std::string> CScanReportDlg::Lines(const std::vector<PortScanOutcome>& outcomes,
+                                               const CSensorList& found) {
+    std::vector<std::string> lines;
+    for (const ScanOutcomeLine& line :
+         ScanOutcomeLines(outcomes, std::vector<CSensor>(found.begin(), found.end())))
+        lines.push_back(line.text);
+    return lines;
 }

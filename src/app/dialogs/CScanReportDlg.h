@@ -1,5 +1,8 @@
 #pragma once
 
+#include "discovery/ScanEvent.h"
+#include "model/CSensor.h"
+
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -18,7 +21,10 @@ public:
     // lines: the report; empty when no scan has run yet.
     explicit CScanReportDlg(const std::vector<std::string>& lines, QWidget* parent = nullptr);
 
-    QListWidget& Lines() const { return *m_lines; }
+    // The report of a scan: how each port fared (outcomes) and what it
+    // listed (found).
+    static std::vector<std::string> Lines(const std::vector<PortScanOutcome>& outcomes,
+                                          const CSensorList& found);
 
 private:
     QListWidget* m_lines;

@@ -39,8 +39,12 @@ void CKTRView::OnRescan() {
     }
     m_scan->Finish();
     FillTree();
+    m_scanReport = CScanReportDlg::Lines(m_scan->Outcomes(), m_document.GetSensors());
     if (m_bar)
         m_bar->ShowReady();
+    // An empty tree alone would give no reason.
+    if (m_document.GetSensors().empty())
+        OnScanReport();
 }
 
 // Ends the selection (the counter's flash switched off, flash timer

@@ -1,4 +1,5 @@
 #include "ViewFixture.h"
+#include "app/ScriptedDialogRunner.h"
 #include "app/CKTRApp.h"
 #include "app/CMainFrame.h"
 #include "app/ControlIds.h"
@@ -7,6 +8,7 @@
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "link/CSerialPort.h"
+#include "link/PortNaming.h"
 #include "res/StringTable.h"
 
 #include <QApplication>
@@ -93,7 +95,10 @@ TEST_F(RescanTest, PortInUseShowsItsBoxOnceAndTheOthersAreScanned) {
     const auto shown = w.display.Messages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].id, unsigned(IDS_PORT_IN_USE));
-    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE));
+    // Its text, then the port and its device (the holder is this very
+    // process, which the line does not name).
+    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE) + "\nCOM2 (" + PortDevicePath(2) +
+                                 "): in use by another program");
     EXPECT_EQ(shown[0].caption, "Unable to open serial port 2");
     EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
@@ -120,8 +125,11 @@ TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
 }
 
 TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {
+    ScriptedDialogRunner dialogs;
     ViewWindow w;
     w.view->OnRescan();
+    ASSERT_EQ(dialogs.Opened().size(), 1u) << "the scan report, by itself";
+    EXPECT_EQ(dialogs.Opened()[0].caption, "Scan report");
     EXPECT_EQ(w.view->Tree().topLevelItemCount(), 0);
     EXPECT_EQ(w.view->progressUpper, 0);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeReady);
