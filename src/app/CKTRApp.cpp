@@ -9,9 +9,9 @@
 #include "app/seams/CQtMessageDisplay.h"
 #include "app/seams/CQtProgressIndicator.h"
 #include "app/seams/CQuitSignals.h"
+#include "app/seams/IMessageDisplay.h"
 #include "app/view/CKTRView.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "app/seams/IMessageDisplay.h"
 #include "res/StringTable.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "app/ControlIds.h"
 #include "app/view/CKTRView.h"
 #include "app/view/CSelection.h"
+#include "app/view/ViewFixture.h"
 #include "app/widgets/CSensorTree.h"
 #include "link/CSerialPort.h"
-#include "app/view/ViewFixture.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -16,9 +16,9 @@
 #include <QTimer>
 #include <chrono>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -93,8 +93,7 @@ CKTRView& View(CKTRApp& app) {
 }
 
 bool ScanEnded(CKTRApp& app) {
-    return !View(app).IsScanning() &&
-           View(app).findChild<CSensorTree*>()->topLevelItemCount() > 0;
+    return !View(app).IsScanning() && View(app).findChild<CSensorTree*>()->topLevelItemCount() > 0;
 }
 
 bool BoxOpen(CKTRApp&) {
@@ -144,8 +143,7 @@ TEST(QuitTest, DuringAScanEveryWayEndsTheProgramWithinASecondAndFreesThePorts) {
 // A port that another program holds: the scan thread's box, then (once the
 // scan is over and a counter selected) the flash timer's box.
 TEST(QuitTest, WithAScanThreadsOrTheFlashTimersBoxOpenExitEndsTheProgram) {
-    SimulatedPorts ports({{1, {Counter(2, "KTR-100")}}, {2, {Counter(3, "KTR-100")}}},
-                         "KTR-100\n");
+    SimulatedPorts ports({{1, {Counter(2, "KTR-100")}}, {2, {Counter(3, "KTR-100")}}}, "KTR-100\n");
     const Way& exit = kWays[0];
     Clock::duration elapsed;
     {
@@ -156,7 +154,8 @@ TEST(QuitTest, WithAScanThreadsOrTheFlashTimersBoxOpenExitEndsTheProgram) {
     }
     CSerialPort other;
     const Step holdCom2 = [&](CKTRApp&) { return other.Open(2) == PortOpenFailure::None; };
-    EXPECT_EQ(RunProgram({ScanEnded, Select(kSensor3), holdCom2, BoxOpen, TakeWay(exit)}, elapsed), 0);
+    EXPECT_EQ(RunProgram({ScanEnded, Select(kSensor3), holdCom2, BoxOpen, TakeWay(exit)}, elapsed),
+              0);
     EXPECT_LT(elapsed, 1s);
     other.Close();
     EXPECT_TRUE(AllPortsFree(2));

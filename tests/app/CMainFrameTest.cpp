@@ -6,9 +6,9 @@
 #include "app/dialogs/CScanReportDlg.h"
 #include "app/dialogs/IDialogRunner.h"
 #include "app/seams/CQtMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "app/seams/IMessageDisplay.h"
 #include "link/IProgressIndicator.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 #include "app/CKTRDoc.h"
 #include "app/ControlIds.h"
 #include "app/seams/CScanEvent.h"
+#include "app/seams/IMessageDisplay.h"
 #include "app/view/CCommandEvent.h"
 #include "app/view/CScanController.h"
 #include "app/view/CSelection.h"
@@ -10,7 +11,6 @@
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "app/widgets/ListRows.h"
-#include "app/seams/IMessageDisplay.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
 

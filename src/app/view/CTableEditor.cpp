@@ -29,14 +29,13 @@ template <typename List> struct TableKind;
 // A size clashes with any equal size, the edited one included, so
 // confirming a size unchanged is refused. A counter takes 32 sizes.
 template <> struct TableKind<CSizeList> {
-    static constexpr bool kSkipsEdited = false;
     static constexpr unsigned kExistsId = IDS_SIZE_EXISTS;
 
     static LinkResult CheckRoom(const CSizeList& sizes) {
         return TableRules::CheckRoomForSize(sizes);
     }
-    static bool Exists(const CSizeList& sizes, double size, CSizeList::POSITION skip) {
-        return TableRules::SizeExists(sizes, size, skip);
+    static bool Exists(const CSizeList& sizes, double size, CSizeList::POSITION /*edited*/) {
+        return TableRules::SizeExists(sizes, size);
     }
     static double Key(double size) { return SizeKey(size); }
     static QStringList Texts(double size) { return {Text(FormatSizeField(size))}; }
@@ -53,12 +52,11 @@ template <> struct TableKind<CSizeList> {
 // A point clashes with another that has its size or its voltage; the
 // edited point does not count, so confirming it unchanged is accepted.
 template <> struct TableKind<CCalCurve> {
-    static constexpr bool kSkipsEdited = true;
     static constexpr unsigned kExistsId = IDS_CAL_POINT_EXISTS;
 
     static LinkResult CheckRoom(const CCalCurve&) { return {}; } // no limit while editing
-    static bool Exists(const CCalCurve& curve, const CCalPoint& point, CCalCurve::POSITION skip) {
-        return TableRules::CalPointExists(curve, point, skip);
+    static bool Exists(const CCalCurve& curve, const CCalPoint& point, CCalCurve::POSITION edited) {
+        return TableRules::CalPointExists(curve, point, edited);
     }
     static double Key(const CCalPoint& point) { return CalPointKey(point); }
     static QStringList Texts(const CCalPoint& point) {
@@ -76,10 +74,6 @@ template <> struct TableKind<CCalCurve> {
 
 template <typename List> typename List::POSITION Position(quintptr data) {
     return reinterpret_cast<typename List::POSITION>(data);
-}
-
-template <typename List> quintptr RowDataOf(typename List::POSITION pos) {
-    return reinterpret_cast<quintptr>(pos);
 }
 
 } // namespace
@@ -143,11 +137,11 @@ template <typename List> void CTableEditor<List>::Delete() {
 // Runs the table's dialog; true, with the value, when the user confirmed
 // one that no other value clashes with.
 template <typename List>
-bool CTableEditor<List>::AskValue(const Value& preset, typename List::POSITION skip,
+bool CTableEditor<List>::AskValue(const Value& preset, typename List::POSITION edited,
                                   Value& value) {
     if (!TableKind<List>::Ask(m_list.parentWidget(), preset, value))
         return false;
-    if (TableKind<List>::Exists(m_working, value, TableKind<List>::kSkipsEdited ? skip : nullptr)) {
+    if (TableKind<List>::Exists(m_working, value, edited)) {
         ShowAppMessage(TableKind<List>::kExistsId, MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
@@ -157,7 +151,7 @@ bool CTableEditor<List>::AskValue(const Value& preset, typename List::POSITION s
 template <typename List>
 QTreeWidgetItem* CTableEditor<List>::AddRow(int index, typename List::POSITION pos) {
     return InsertRow(m_list, index, TableKind<List>::Texts(m_working.GetAt(pos)),
-                     RowDataOf<List>(pos));
+                     reinterpret_cast<quintptr>(pos));
 }
 
 template <typename List>

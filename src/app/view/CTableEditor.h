@@ -41,7 +41,7 @@ public:
 private:
     using Value = std::remove_cvref_t<decltype(std::declval<List&>().GetAt(nullptr))>;
 
-    bool AskValue(const Value& preset, typename List::POSITION skip, Value& value);
+    bool AskValue(const Value& preset, typename List::POSITION edited, Value& value);
     QTreeWidgetItem* AddRow(int index, typename List::POSITION pos);
     void SetRowTexts(QTreeWidgetItem& row, const Value& value);
     void Sort();

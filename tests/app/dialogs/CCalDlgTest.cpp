@@ -1,6 +1,6 @@
 #include "app/dialogs/CCalDlg.h"
-#include "res/StringTable.h"
 #include "app/FakeMessageDisplay.h"
+#include "res/StringTable.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/CKTRDoc.h"
+#include "app/FakeMessageDisplay.h"
 #include "app/view/CKTRView.h"
 #include "app/view/CSelection.h"
 #include "sim/CSimNetwork.h"
-#include "app/FakeMessageDisplay.h"
 
 #include <QString>
 #include <QWidget>
