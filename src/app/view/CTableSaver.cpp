@@ -76,8 +76,11 @@ template <typename List>
 LinkResult CTableSaver::Transfer(CSensor& sensor, List& table, PortOpenFailure& openFailure) {
     CSerialPort serial;
     openFailure = serial.Open(static_cast<uint8_t>(sensor.GetPort()));
-    if (openFailure != PortOpenFailure::None)
-        return LinkResult{LinkStatus::PortFailed};
+    if (openFailure != PortOpenFailure::None) {
+        LinkResult failed;
+        failed.status = LinkStatus::PortFailed;
+        return failed;
+    }
     std::optional<CQtProgressIndicator> progress;
     if (m_bar)
         progress.emplace(m_bar->GetProgressCtrl());
