@@ -20,6 +20,8 @@ struct CommandLine {
     std::string from;                // program --from
     std::string fromCsv;             // program --from-csv
     bool flashOn = false;
+    std::string portsAction; // "assign" or "forget" after ports; empty to list
+    std::string device;      // ports assign: the device to give the port
 };
 
 // The command line, or the exit status when ktrctl is done with it: 0

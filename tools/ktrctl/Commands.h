@@ -14,6 +14,12 @@
 int RunScanCommand(const std::optional<std::string>& ports, bool json, bool quiet);
 // COM1 to COM32, their devices and states; sends nothing on any line.
 int RunPortsCommand(bool json);
+// ports assign COM<n> DEVICE (action "assign") or ports forget COM<n>.
+int RunPortsEditCommand(const std::string& action, int port, const std::string& device);
+// Looks for the machine's com ports before a command on one counter, so it
+// finds an adapter plugged in since the last look; says what is wrong with
+// the ports files on stderr. Does nothing with KTRSETUP_PORT_DIR set.
+void LookForComPorts();
 int RunReadCommand(int port, int address, bool json);
 // sizes: numbers as typed.
 int RunProgramSizesCommand(int port, int address, const std::vector<std::string>& sizes, bool json);

@@ -66,8 +66,7 @@ void ReportOpenPort(const PortScanOutcome& outcome, const std::vector<CSensor>& 
 void ReportMissing(const std::vector<uint8_t>& ports) {
     if (ports.empty())
         return;
-    PrintError(PortRunsText(ports, PortName) + ": no such device (" +
-               PortRunsText(ports, PortDevicePath) + ")");
+    PrintError(PortRunsText(ports, PortName) + ": " + MissingDevicesText(ports));
 }
 
 // Each port in order; runs of ports that do not exist on one line.
