@@ -88,9 +88,11 @@ void AddCounterCommands(Parser& p) {
               p, true);
     CLI::App* program =
         AddCounterCommand(p, "program", "Program the tables of a saved record or a CSV sheet",
-                          " (--from FILE | --from-csv FILE) [--json] [--trace]");
+                          " (--from FILE | --from-csv FILE) [--force] [--json] [--trace]");
     program->add_option("--from", p.line.from, "A record as `ktrctl read --json` prints it");
     program->add_option("--from-csv", p.line.fromCsv, "A calibration sheet: size,voltage lines");
+    program->add_flag("--force", p.line.force,
+                      "Program a record of another model than the counter's all the same");
     AddCommon(*program, p, true);
     CLI::App* sizes =
         AddCounterCommand(p, "program-sizes", "Program the channel sizes (micrometres)",

@@ -19,6 +19,7 @@ struct CommandLine {
     std::vector<std::string> values; // sizes or SIZE:VOLTAGE points as typed
     std::string from;                // program --from
     std::string fromCsv;             // program --from-csv
+    bool force = false;              // program: a record of another model too
     bool flashOn = false;
     std::string portsAction; // "assign" or "forget" after ports; empty to list
     std::string device;      // ports assign: the device to give the port

@@ -26,7 +26,8 @@ int RunProgramSizesCommand(int port, int address, const std::vector<std::string>
 // points: "SIZE:VOLTAGE" as typed.
 int RunProgramCalCommand(int port, int address, const std::vector<std::string>& points, bool json);
 // The tables of a saved record (recordFile, from `read --json`) or a
-// calibration sheet (csvFile); exactly one of the two is not empty.
+// calibration sheet (csvFile); exactly one of the two is not empty. A
+// record of another model than the counter's is refused unless force.
 int RunProgramCommand(int port, int address, const std::string& recordFile,
-                      const std::string& csvFile, bool json);
+                      const std::string& csvFile, bool force, bool json);
 int RunFlashCommand(int port, int address, bool on);

@@ -29,7 +29,8 @@ int RunCommand(const CommandLine& line) {
     if (command == "read")
         return RunReadCommand(line.port, line.address, line.json);
     if (command == "program")
-        return RunProgramCommand(line.port, line.address, line.from, line.fromCsv, line.json);
+        return RunProgramCommand(line.port, line.address, line.from, line.fromCsv, line.force,
+                                 line.json);
     if (command == "program-sizes")
         return RunProgramSizesCommand(line.port, line.address, line.values, line.json);
     if (command == "program-cal")
