@@ -225,6 +225,8 @@ int RunPortsCommand(bool json) {
             states.push_back(StateOf(entry));
         for (const FoundDevice& device : look.map.unnumbered)
             unnumbered.push_back(device.stableName + " (" + device.device + ")");
+        if (states.empty())
+            PrintError("no com port found: looked for " + WherePortsAreLookedFor());
     } else {
         for (uint8_t port : AllComPorts())
             states.push_back(StateOf(port));
