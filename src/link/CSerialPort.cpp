@@ -1,10 +1,8 @@
 #include "link/CSerialPort.h"
 
 #include "link/CStopSignal.h"
-#include "link/IMessageDisplay.h"
 #include "link/PortNaming.h"
 #include "link/PortOpenError.h"
-#include "res/StringTable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -167,7 +165,7 @@ bool CSerialPort::IsOpen() const {
     return m_fd >= 0;
 }
 
-PortOpenFailure CSerialPort::TryOpen(uint8_t port) {
+PortOpenFailure CSerialPort::Open(uint8_t port) {
     if (IsOpen())
         Close();
     m_portNumber = port;
@@ -203,22 +201,6 @@ PortOpenFailure CSerialPort::OpenFailed(PortOpenFailure failure, int error) {
     m_openFailure = failure;
     m_openError = error;
     return failure;
-}
-
-bool CSerialPort::Open(uint8_t port) {
-    if (TryOpen(port) == PortOpenFailure::None)
-        return true;
-    ShowOpenFailure();
-    return false;
-}
-
-void CSerialPort::ShowOpenFailure() const {
-    const unsigned id = PortOpenMessageId(m_openFailure);
-    if (id == 0)
-        return;
-    const std::string caption =
-        LoadString(IDS_PORT_OPEN_FAILED) + " " + std::to_string(m_portNumber);
-    MessageDisplay().Show(id, LoadString(id), caption, MsgButtons::Ok, MsgIcon::Warning);
 }
 
 // 9600 baud, 8 data bits, no parity, one stop bit, raw, no flow control.
@@ -398,12 +380,14 @@ void CSerialPort::Report(TrafficDirection direction, const uint8_t* bytes, size_
         m_traffic->OnTraffic({m_portNumber, direction, Clock::now(), bytes, count});
 }
 
-bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
+// The first wait ends waitMs after the call (a look without waiting for 0);
+// every byte read resets the wait to quietMs.
+bool CSerialPort::DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) {
     if (!ReadyForTransfer())
         return false;
-    const Clock::time_point limit = Clock::now() + std::chrono::milliseconds(limitMs);
-    const std::chrono::milliseconds quiet(quietMs);
-    Clock::time_point quietUntil = Clock::now() + quiet;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point limit = start + std::chrono::milliseconds(limitMs);
+    Clock::time_point quietUntil = start + std::chrono::milliseconds(waitMs);
     uint8_t scratch[256];
     for (;;) {
         const Wait wait = WaitReadable(m_fd, StopFd(m_stop), std::min(quietUntil, limit));
@@ -416,12 +400,12 @@ bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
             return Fail(LineFault::HungUp);
         if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
             return FailFromErrno(errno);
-        if (n > 0)
-            Report(TrafficDirection::Discarded, scratch, static_cast<size_t>(n));
+        if (n <= 0)
+            continue;
+        Report(TrafficDirection::Discarded, scratch, static_cast<size_t>(n));
         const Clock::time_point now = Clock::now();
         if (now >= limit)
             return true;
-        if (n > 0)
-            quietUntil = now + quiet;
+        quietUntil = now + std::chrono::milliseconds(quietMs);
     }
 }

@@ -32,19 +32,3 @@ bool SupportedModelsAvailable() {
         PrintError(why);
     return why.empty();
 }
-
-std::string NotListedNote() {
-    const std::string path = SupportedModelsPath();
-    if (!SupportedModelsFileReadable())
-        return " (the supported-models file " + path + " is missing or cannot be read)";
-    if (ListedModels().empty())
-        return " (the supported-models file " + path + " lists no model)";
-    return " (not listed in " + path + ")";
-}
-
-std::string LinkFailureText(const LinkResult& result) {
-    std::string text = DescribeLinkResult(result);
-    if (result.status == LinkStatus::NotSupported)
-        text += NotListedNote();
-    return text;
-}

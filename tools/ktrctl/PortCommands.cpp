@@ -4,16 +4,17 @@
 #include "CTerminalProgress.h"
 #include "ExitCode.h"
 #include "ModelsFileText.h"
-#include "PortHolder.h"
-#include "PortText.h"
 #include "ScanReport.h"
 #include "SensorOutput.h"
 #include "StopRequest.h"
 #include "Terminal.h"
 #include "discovery/ComPortsToScan.h"
+#include "discovery/ScanOutcomeText.h"
 #include "discovery/ScanRunner.h"
 #include "link/CSerialPort.h"
+#include "link/PortHolder.h"
 #include "link/PortNaming.h"
+#include "link/PortText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -177,17 +178,12 @@ void PrintWarnings(const std::vector<std::string>& warnings) {
         PrintError("warning: " + warning);
 }
 
-std::string UnnumberedText(const std::string& adapter) {
-    return "no com port number left for " + adapter + ": COM1 to COM32 are all taken";
-}
 
 } // namespace
 
 int RunScanCommand(const std::optional<std::string>& portList, bool json, bool quiet) {
     ComPortsToScan scan = FindComPortsToScan();
     PrintWarnings(scan.warnings);
-    for (const std::string& adapter : scan.unnumbered)
-        PrintError(UnnumberedText(adapter));
     std::vector<uint8_t> ports = scan.ports;
     if (portList) {
         std::string error;
@@ -211,7 +207,7 @@ int RunScanCommand(const std::optional<std::string>& portList, bool json, bool q
         return kExitRefused;
     SortByPortAndAddress(sensors);
     PrintScan(sensors, json);
-    return ReportScan(outcomes, sensors, quiet) ? kExitRefused : kExitOk;
+    return ReportScan(outcomes, sensors, quiet, scan.unnumbered) ? kExitRefused : kExitOk;
 }
 
 int RunPortsCommand(bool json) {
@@ -241,8 +237,8 @@ int RunPortsCommand(bool json) {
         return kExitOk;
     }
     std::string text = StateTable(states, discovered);
-    for (const std::string& adapter : unnumbered)
-        text += UnnumberedText(adapter) + "\n";
+    for (const ScanOutcomeLine& line : UnnumberedAdapterLines(unnumbered))
+        text += line.text + "\n";
     PrintOut(text);
     return kExitOk;
 }

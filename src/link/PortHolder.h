@@ -4,6 +4,9 @@
 #include <sys/types.h>
 #include <vector>
 
+// Who holds a com port's device or may open it, as far as the system tells;
+// the lookups live in one file per system.
+
 // A process that holds a com port's device.
 struct PortHolder {
     pid_t pid = 0;
@@ -15,6 +18,9 @@ struct PortHolder {
 // every process with the device open that this user may look at. Empty
 // when nothing is known.
 std::vector<PortHolder> FindPortHolders(const std::string& devicePath);
+
+// The group that owns the device, when it is not root's; empty otherwise.
+std::string PortDeviceGroup(const std::string& devicePath);
 
 // "ktrsetup, pid 1234" (several joined by "; "); empty for none.
 std::string DescribePortHolders(const std::vector<PortHolder>& holders);

@@ -1,22 +1,13 @@
-#include "PortText.h"
+#include "link/PortText.h"
 
-#include "PortHolder.h"
+#include "link/PortHolder.h"
 #include "link/PortNaming.h"
 
 #include <cstdlib>
-#include <grp.h>
-#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 namespace {
-
-// The group that owns the device, when it is not root's.
-std::string DeviceGroup(const std::string& device) {
-    struct stat info {};
-    if (::stat(device.c_str(), &info) != 0 || info.st_gid == 0)
-        return "";
-    const group* owner = ::getgrgid(info.st_gid);
-    return owner ? owner->gr_name : "";
-}
 
 std::string InUseText(const std::string& device) {
     const std::string holders = DescribePortHolders(FindPortHolders(device));
@@ -24,14 +15,14 @@ std::string InUseText(const std::string& device) {
 }
 
 std::string NoPermissionText(const std::string& device) {
-    const std::string group = DeviceGroup(device);
+    const std::string group = PortDeviceGroup(device);
     return "no permission" +
            (group.empty() ? "" : " (the device belongs to group '" + group + "')");
 }
 
 bool FolderExists(const char* path) {
-    struct stat info {};
-    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
 }
 
 } // namespace
