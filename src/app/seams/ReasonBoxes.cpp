@@ -1,6 +1,7 @@
 #include "app/seams/ReasonBoxes.h"
 
 #include "app/seams/IMessageDisplay.h"
+#include "discovery/ScanOutcomeText.h"
 #include "res/StringTable.h"
 
 #include <string>
@@ -21,4 +22,15 @@ bool ShowRefusal(const LinkResult& result) {
         MessageDisplay().Show(message.id, message.text, LoadString(IDS_APP_NAME), MsgButtons::Ok,
                               MsgIcon::Warning);
     return true;
+}
+
+void ShowPortWarnings(const std::vector<std::string>& warnings,
+                      const std::vector<std::string>& unnumbered) {
+    std::string text;
+    for (const std::string& warning : warnings)
+        text += warning + "\n";
+    for (const ScanOutcomeLine& line : UnnumberedAdapterLines(unnumbered))
+        text += line.text + "\n";
+    if (!text.empty())
+        MessageDisplay().Show(0, text, LoadString(IDS_APP_NAME), MsgButtons::Ok, MsgIcon::Warning);
 }

@@ -3,6 +3,9 @@
 #include "link/LinkResult.h"
 #include "link/PortOpenError.h"
 
+#include <string>
+#include <vector>
+
 // The desktop program's one place that turns the core's reasons into
 // message boxes, through the message display.
 
@@ -10,6 +13,13 @@
 // (1005) or no permission (1008), captioned "Unable to open serial port n".
 // Returns false, showing nothing, for a failure that has no box.
 bool ShowOpenFailure(int port, PortOpenFailure failure);
+
+// What went wrong while looking for the com ports (a damaged ports file, a
+// number that could not be remembered) and the adapters that got no number,
+// in one warning with the program's name as caption; nothing when all went
+// well.
+void ShowPortWarnings(const std::vector<std::string>& warnings,
+                      const std::vector<std::string>& unnumbered);
 
 // The messages of a table the rules refused, in order, each with the
 // program's name as caption. Returns false, showing nothing, for any other

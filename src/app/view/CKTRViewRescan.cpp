@@ -8,12 +8,13 @@
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "discovery/ScanRunner.h"
+#include "app/seams/ReasonBoxes.h"
+#include "discovery/ComPortsToScan.h"
 #include "model/CSensor.h"
 
 #include <QTreeWidget>
 
-// Scans com ports 1 to 32, one thread each, and shows what they found. The
+// Scans the com ports, one thread each, and shows what they found. The
 // event loop keeps running meanwhile, so the window stays responsive and
 // the reports are handled as they come.
 void CKTRView::OnRescan() {
@@ -30,7 +31,11 @@ void CKTRView::OnRescan() {
         bar->repaint();
     }
     repaint();
-    m_scan->Start(AllComPorts());
+    // The ports are looked for afresh, so an adapter plugged in since the
+    // last scan is found.
+    const ComPortsToScan ports = FindComPortsToScan();
+    ShowPortWarnings(ports.warnings, ports.unnumbered);
+    m_scan->Start(ports.ports);
     if (!m_scan->Wait()) {
         // The application is quitting: the view may be going, so nothing
         // more is shown; the threads end now and are joined with the view.

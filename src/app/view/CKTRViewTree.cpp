@@ -70,6 +70,7 @@ QTreeWidgetItem* CKTRView::FindPortItem(int port) const {
 QTreeWidgetItem* CKTRView::InsertPortItem(int port) {
     auto* item = new QTreeWidgetItem(QStringList{FormatText(IDS_TREE_COMPORT, port)});
     item->setData(0, Qt::UserRole, QVariant::fromValue(quintptr(port)));
+    CSensorTree::DescribePortItem(item, port);
     m_tree->addTopLevelItem(item);
     return item;
 }

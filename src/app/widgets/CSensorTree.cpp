@@ -1,6 +1,7 @@
 #include "app/widgets/CSensorTree.h"
 
 #include "app/widgets/CTreeSelectionGate.h"
+#include "link/PortNaming.h"
 
 #include <QHeaderView>
 #include <QStyle>
@@ -47,6 +48,15 @@ void CSensorTree::SetSelectionHandlers(ChangingHandler changing, ChangedHandler 
     m_gate->SetQuestion([this](const QModelIndex& from, const QModelIndex& to) {
         return !m_changing || !m_changing(itemFromIndex(from), itemFromIndex(to));
     });
+}
+
+void CSensorTree::DescribePortItem(QTreeWidgetItem* item, int port) {
+    std::string device = PortStableName(port);
+    if (device.empty())
+        device = PortDevicePath(port);
+    const QString text = QString::fromStdString(device);
+    item->setToolTip(0, text);
+    item->setData(0, Qt::AccessibleDescriptionRole, text);
 }
 
 QTreeWidgetItem* CSensorTree::SelectedItem() const {
