@@ -32,7 +32,9 @@ std::string PortName(int port) {
 }
 
 std::string PortAndDevice(int port) {
-    const std::string device = PortDevicePath(port);
+    std::string device = PortStableName(port);
+    if (device.empty())
+        device = PortDevicePath(port);
     return device.empty() ? PortName(port) : PortName(port) + " (" + device + ")";
 }
 

@@ -12,8 +12,9 @@
 // "COM3".
 std::string PortName(int port);
 
-// "COM3 (/dev/ttyS2)": the port and the device it maps to; "COM3" when no
-// device has the number.
+// "COM3 (/dev/ttyS2)": the port and the device it maps to, an adapter by
+// its stable name ("COM4 (usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0)");
+// "COM3" when no device has the number.
 std::string PortAndDevice(int port);
 
 // Why the port did not open: "in use by another program (ktrsetup, pid

@@ -105,10 +105,13 @@ protected:
         return numbers;
     }
 
-    // COM number -> the address of the counter found there by a scan.
-    std::map<int, int> Scan() const {
+    // COM number -> the address of the counter found there by a scan; err
+    // receives what the scan said on stderr.
+    std::map<int, int> Scan(std::string* err = nullptr) const {
         const ToolResult scan = Ktrctl({"scan", "--json"});
         EXPECT_EQ(scan.status, 0) << scan.err;
+        if (err)
+            *err = scan.err;
         std::map<int, int> found;
         for (const json& sensor : json::parse(scan.out))
             found[sensor["port"]] = sensor["address"];
@@ -127,8 +130,12 @@ std::unique_ptr<SimProcess> KtrctlDiscoveryTest::s_sim;
 
 TEST_F(KtrctlDiscoveryTest, UartAndAdaptersGetNumbersThatStayWhileAdaptersComeAndGo) {
     const size_t before = s_sim->SettledTranscriptLength();
+    std::string report;
     // The adapters in the order of their names, after the UART.
-    EXPECT_EQ(Scan(), (std::map<int, int>{{1, 1}, {2, 4}, {3, 3}}));
+    EXPECT_EQ(Scan(&report), (std::map<int, int>{{1, 1}, {2, 4}, {3, 3}}));
+    EXPECT_NE(report.find("ktrctl: COM2 (" + std::string(kAcme) + "): 1 counter listed\n"),
+              std::string::npos)
+        << report;
     // ttyS1 has no UART: nothing was sent to what lies behind it.
     EXPECT_EQ(s_sim->BytesToCounters(2, before), "");
     EXPECT_EQ(ReadText(UserFile()).find("COM2 " + std::string(kAcme) + "\nCOM3 " + kFtdi + "\n") !=
