@@ -77,8 +77,8 @@ void NumberByLines(CNumbering& numbering, const std::vector<FoundDevice>& found,
         if (numbering.Held(line.port)) {
             if (conflicts)
                 conflicts->push_back(ComPortName(line.port) + " " + line.device +
-                                     " is passed over: " + ComPortName(line.port) +
-                                     " belongs to " + numbering.Holder(line.port));
+                                     " is passed over: " + ComPortName(line.port) + " belongs to " +
+                                     numbering.Holder(line.port));
             continue;
         }
         if (device)

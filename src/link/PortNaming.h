@@ -23,7 +23,7 @@ struct ComPortDiscovery {
     // Files that could not be read or were damaged (named with their
     // lines), numbers that could not be remembered, user lines passed over.
     std::vector<std::string> warnings;
-    std::string userFile;          // empty when there is no home folder
+    std::string userFile; // empty when there is no home folder
     std::string administratorFile;
 };
 

@@ -53,7 +53,8 @@ TEST(PortsFileTest, ReadsTheLinesItUnderstandsAndNamesTheOthersByNumber) {
 }
 
 TEST(PortsFileTest, WrittenLinesReadBackAndLeaveNoTemporaryFile) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ktr-ports-file-test";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "ktr-ports-file-test";
     std::filesystem::remove_all(dir);
     const std::filesystem::path file = dir / "ktrsetup" / "ports";
     const std::vector<PortsFileLine> lines{{2, "usb-Acme_B"}, {17, "/dev/ttyACM3"}};

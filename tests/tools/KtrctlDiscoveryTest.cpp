@@ -87,8 +87,9 @@ protected:
     }
 
     ToolResult Ktrctl(const std::vector<std::string>& args) const {
-        return s_sim->KtrctlWithEnv(args, {"KTRSETUP_PORT_DIR=", "KTRSETUP_DEV_ROOT=" + Root().string(),
-                                           "XDG_CONFIG_HOME=" + m_dir + "/config"});
+        return s_sim->KtrctlWithEnv(args,
+                                    {"KTRSETUP_PORT_DIR=", "KTRSETUP_DEV_ROOT=" + Root().string(),
+                                     "XDG_CONFIG_HOME=" + m_dir + "/config"});
     }
 
     // COM number -> "<stable name or device> <state>", from ktrctl ports --json.
@@ -98,9 +99,8 @@ protected:
         std::map<int, std::string> numbers;
         for (const json& port : json::parse(ports.out)) {
             const std::string name = port["name"];
-            numbers[port["port"]] =
-                (name.empty() ? port["device"].get<std::string>() : name) + " " +
-                port["state"].get<std::string>();
+            numbers[port["port"]] = (name.empty() ? port["device"].get<std::string>() : name) +
+                                    " " + port["state"].get<std::string>();
         }
         return numbers;
     }
@@ -120,7 +120,9 @@ protected:
 
     std::string Uart0() const { return (Root() / "dev/ttyS0").string(); }
 
-    static std::string SimDevice(int port) { return s_sim->PortDir() + "/COM" + std::to_string(port); }
+    static std::string SimDevice(int port) {
+        return s_sim->PortDir() + "/COM" + std::to_string(port);
+    }
 
     static std::unique_ptr<SimProcess> s_sim;
     std::string m_dir;
@@ -179,8 +181,8 @@ TEST_F(KtrctlDiscoveryTest, ADamagedPortsFileIsNamedAndNeverOverwritten) {
 
     const ToolResult scan = Ktrctl({"scan", "--json"});
 
-    EXPECT_NE(scan.err.find("warning: " + UserFile().string() + " line 2 is not understood: \"COM77 " +
-                            kZeta + "\""),
+    EXPECT_NE(scan.err.find("warning: " + UserFile().string() +
+                            " line 2 is not understood: \"COM77 " + kZeta + "\""),
               std::string::npos)
         << scan.err;
     EXPECT_EQ(ReadText(UserFile()), damaged);

@@ -44,9 +44,9 @@ void PrintScan(const std::vector<CSensor>& sensors, bool json) {
 struct PortState {
     int port = 0;
     std::string device;
-    std::string target; // where the device's link leads, if it is one (port folder)
-    std::string name;   // the device's stable name (discovery)
-    std::string source; // why it has its number (discovery)
+    std::string target;     // where the device's link leads, if it is one (port folder)
+    std::string name;       // the device's stable name (discovery)
+    std::string source;     // why it has its number (discovery)
     bool unplugged = false; // a remembered adapter that is not plugged in
     PortOpenFailure failure = PortOpenFailure::None;
     int error = 0;
@@ -160,7 +160,9 @@ std::string StateTable(const std::vector<PortState>& states, bool discovered) {
         rows.push_back({PortName(state.port), DeviceText(state)});
     for (size_t i = 0; i < rows.size(); ++i) {
         if (discovered)
-            rows[i].push_back(i == 0 ? "Name" : states[i - 1].name.empty() ? "-" : states[i - 1].name);
+            rows[i].push_back(i == 0                       ? "Name"
+                              : states[i - 1].name.empty() ? "-"
+                                                           : states[i - 1].name);
         rows[i].push_back(i == 0 ? "State" : StateText(states[i - 1]));
     }
     std::vector<size_t> widths{6, discovered ? size_t(12) : size_t(31), 4, 0};
@@ -177,7 +179,6 @@ void PrintWarnings(const std::vector<std::string>& warnings) {
     for (const std::string& warning : warnings)
         PrintError("warning: " + warning);
 }
-
 
 } // namespace
 
@@ -250,8 +251,8 @@ void LookForComPorts() {
 
 int RunPortsEditCommand(const std::string& action, int port, const std::string& device) {
     std::string error;
-    const bool done = action == "assign" ? AssignComPort(port, device, error)
-                                         : ForgetComPort(port, error);
+    const bool done =
+        action == "assign" ? AssignComPort(port, device, error) : ForgetComPort(port, error);
     if (!done) {
         PrintError(error);
         return kExitRefused;

@@ -129,7 +129,8 @@ std::vector<std::string> Fields(const std::string& line) {
 // way a number does. "0.3;100" or "0.3,abc" is a broken point instead.
 bool IsHeader(const std::vector<std::string>& fields) {
     const auto isName = [](const std::string& field) {
-        return !field.empty() && std::string("0123456789+-.").find(field.front()) == std::string::npos;
+        return !field.empty() &&
+               std::string("0123456789+-.").find(field.front()) == std::string::npos;
     };
     return fields.size() == 2 && isName(fields[0]) && isName(fields[1]);
 }

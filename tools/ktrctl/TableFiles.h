@@ -26,7 +26,7 @@ std::optional<TableRecord> ReadRecordFile(const std::string& path, std::string& 
 
 // A calibration sheet as CSV: one point per line, "size,voltage", with a
 // point as the decimal separator. The first line may instead be a header:
-// two column names, neither starting like a number; blank lines and lines starting with '#' are skipped; blanks and
-// double quotes around a value, CR line ends and a UTF-8 byte-order mark
-// are allowed.
+// two column names, neither starting like a number. Blank lines and lines
+// starting with '#' are skipped; blanks and double quotes around a value,
+// CR line ends and a UTF-8 byte-order mark are allowed.
 std::optional<CCalCurve> ReadCalibrationCsv(const std::string& path, std::string& error);

@@ -209,7 +209,8 @@ bool ForgetComPort(int port, std::string& error) {
     if (!EditableUserFile(file, user, error))
         return false;
     std::vector<PortsFileLine> lines = user.lines;
-    if (std::erase_if(lines, [port](const PortsFileLine& line) { return line.port == port; }) == 0) {
+    if (std::erase_if(lines, [port](const PortsFileLine& line) { return line.port == port; }) ==
+        0) {
         error = ComPortName(port) + " has no line in " + file.string();
         return false;
     }

@@ -42,8 +42,7 @@ void AddNames(FoundDevice& device, const fs::path& root, const std::vector<fs::p
 std::vector<FoundDevice> Uarts(const fs::path& root) {
     std::vector<FoundDevice> uarts;
     std::error_code error;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(root / "sys/class/tty", error)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(root / "sys/class/tty", error)) {
         const std::string name = entry.path().filename().string();
         const int index = UartIndex(name);
         if (index < 0 || !HasUart(entry.path() / "type"))
