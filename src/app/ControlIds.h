@@ -29,13 +29,17 @@ enum ControlId : int {
     IDC_SIZE_EDIT = 1000,
     IDC_CAL_SIZE_EDIT = 1001,
     IDC_CAL_VOLTAGE_EDIT = 1002,
+    // The scan report: the dialog, its list of lines, its View menu command.
+    IDD_SCAN_REPORT = 132,
+    IDC_SCAN_REPORT_LIST = 1003,
     // File > Programming journal: its dialog, list, note and Restore button.
-    IDD_JOURNAL_DLG = 132,
-    IDC_JOURNAL_LIST = 1003,
-    IDC_JOURNAL_NOTE = 1004,
-    IDC_RESTORE = 1005,
-    ID_JOURNAL = 32771,
+    IDD_JOURNAL_DLG = 133,
+    IDC_JOURNAL_LIST = 1004,
+    IDC_JOURNAL_NOTE = 1005,
+    IDC_RESTORE = 1006,
+    ID_JOURNAL = 32772,
     IDC_STATIC = 65535,
+    ID_VIEW_SCAN_REPORT = 32771,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
 };

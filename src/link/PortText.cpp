@@ -32,7 +32,17 @@ std::string PortName(int port) {
 }
 
 std::string PortAndDevice(int port) {
-    return PortName(port) + " (" + PortDevicePath(port) + ")";
+    std::string device = PortStableName(port);
+    if (device.empty())
+        device = PortDevicePath(port);
+    return device.empty() ? PortName(port) : PortName(port) + " (" + device + ")";
+}
+
+std::string MissingDevicesText(const std::vector<uint8_t>& ports) {
+    if (!PortsByFolder())
+        return ports.size() == 1 ? "no device present has this number"
+                                 : "no device present has these numbers";
+    return "no such device (" + PortRunsText(ports, PortDevicePath) + ")";
 }
 
 std::string PortOpenFailureReason(int port, PortOpenFailure failure, int error) {
@@ -70,10 +80,10 @@ std::string PortRunsText(const std::vector<uint8_t>& ports,
 }
 
 std::string WhereDevicesWereLookedFor(const std::vector<uint8_t>& ports) {
-    const std::string devices = PortRunsText(ports, PortDevicePath);
     const char* dir = std::getenv("KTRSETUP_PORT_DIR");
     if (!dir || !*dir)
-        return devices + " (KTRSETUP_PORT_DIR is not set)";
+        return WherePortsAreLookedFor() + " (KTRSETUP_PORT_DIR is not set)";
+    const std::string devices = PortRunsText(ports, PortDevicePath);
     return devices + " (KTRSETUP_PORT_DIR=" + dir +
            (FolderExists(dir) ? ")" : ", a folder that does not exist)");
 }

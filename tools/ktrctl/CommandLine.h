@@ -19,11 +19,13 @@ struct CommandLine {
     std::vector<std::string> values; // sizes or SIZE:VOLTAGE points as typed
     std::string from;                // program --from
     std::string fromCsv;             // program --from-csv
+    bool force = false;              // program, restore: a record of another model too
     bool flashOn = false;
-    bool noJournal = false;          // program without a record in the journal
-    bool force = false;              // restore into a counter of another model
-    std::string id;                  // restore: the journal entry
-    std::optional<int> filterPort;   // journal --port
+    std::string portsAction; // "assign" or "forget" after ports; empty to list
+    std::string device;      // ports assign: the device to give the port
+    bool noJournal = false;           // program without a record in the journal
+    std::string id;                   // restore: the journal entry
+    std::optional<int> filterPort;    // journal --port
     std::optional<int> filterAddress; // journal --address
 };
 

@@ -81,20 +81,20 @@ bool SameModel(const std::string& a, const std::string& b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// A saved record of one model programmed into a counter of another gets a
-// note; a journal entry put back into one is refused unless forced.
-bool ModelAccepted(const TableRecord& tables, const CCounterSession& session, ModelRule rule) {
+// A saved record of one model goes into a counter of another only when
+// the user says so; it gets a note then.
+bool ModelAccepted(const TableRecord& tables, const CCounterSession& session) {
     const std::string& model = session.Sensor().GetModel();
     if (tables.model.empty() || SameModel(tables.model, model))
         return true;
-    if (rule == ModelRule::SameModel) {
-        PrintError(session.Where() + " is a " + model + ", the table was taken from a " +
-                   tables.model + "; nothing was sent (--force puts it back anyway)");
-        return false;
+    const std::string what = "the record is of model " + tables.model + ", the counter at " +
+                             session.Where() + " is a " + model;
+    if (tables.otherModelAllowed) {
+        PrintNotes({what});
+        return true;
     }
-    PrintNotes({"the record is of model " + tables.model + ", the counter at " + session.Where() +
-                " is a " + model});
-    return true;
+    PrintError(what + "; nothing was programmed (--force programs it all the same)");
+    return false;
 }
 
 // Why a programming ended without every table on the counter.
@@ -110,8 +110,8 @@ void ReportUnfinished(const CCounterSession& session, bool sizesDone) {
 // Programs the tables given into one counter, sizes first, and collects a
 // note for every value that went out other than given.
 bool ProgramTables(CCounterSession& session, TableRecord& tables, const PreparedTexts& texts,
-                   ModelRule rule, std::vector<std::string>& notes) {
-    if (!session.Open() || !session.ReadCounter() || !ModelAccepted(tables, session, rule))
+                   std::vector<std::string>& notes) {
+    if (!session.Open() || !session.ReadCounter() || !ModelAccepted(tables, session))
         return false;
     if (tables.sizes && !session.SendSizes(texts.sizes)) {
         ReportUnfinished(session, false);
@@ -134,7 +134,7 @@ bool ProgramTables(CCounterSession& session, TableRecord& tables, const Prepared
 
 // Checks the tables and that the journal can be written, then identifies
 // and reads the counter and programs them; prints the record as programmed.
-int ProgramTableRecord(int port, int address, TableRecord& tables, bool json, ModelRule rule) {
+int ProgramTableRecord(int port, int address, TableRecord& tables, bool json) {
     PreparedTexts texts;
     if (!TablesAccepted(tables, texts) || !SupportedModelsAvailable() || !JournalReady())
         return kExitRefused;
@@ -143,7 +143,7 @@ int ProgramTableRecord(int port, int address, TableRecord& tables, bool json, Mo
     {
         CTerminalProgress progress("Programming");
         CCounterSession session(port, address, &progress);
-        if (!ProgramTables(session, tables, texts, rule, notes))
+        if (!ProgramTables(session, tables, texts, notes))
             return kExitRefused;
         programmed = session.Sensor();
     }
@@ -155,7 +155,7 @@ int ProgramTableRecord(int port, int address, TableRecord& tables, bool json, Mo
 namespace {
 
 int Program(int port, int address, TableRecord& tables, bool json) {
-    return ProgramTableRecord(port, address, tables, json, ModelRule::NoteOther);
+    return ProgramTableRecord(port, address, tables, json);
 }
 
 } // namespace
@@ -184,7 +184,7 @@ int RunProgramCalCommand(int port, int address, const std::vector<std::string>& 
 }
 
 int RunProgramCommand(int port, int address, const std::string& recordFile,
-                      const std::string& csvFile, bool json) {
+                      const std::string& csvFile, bool force, bool json) {
     std::string error;
     std::optional<TableRecord> tables;
     if (csvFile.empty()) {
@@ -196,6 +196,7 @@ int RunProgramCommand(int port, int address, const std::string& recordFile,
         PrintError(error);
         return kExitUsage;
     }
+    tables->otherModelAllowed = force;
     return Program(port, address, *tables, json);
 }
 

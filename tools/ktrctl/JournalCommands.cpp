@@ -126,6 +126,6 @@ int RunRestoreCommand(const std::string& id, bool force, bool json) {
         tables.sizes = start.before.sizes;
     else
         tables.curve = start.before.curve;
-    return ProgramTableRecord(start.port, start.address, tables, json,
-                              force ? ModelRule::NoteOther : ModelRule::SameModel);
+    tables.otherModelAllowed = force;
+    return ProgramTableRecord(start.port, start.address, tables, json);
 }

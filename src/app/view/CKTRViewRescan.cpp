@@ -3,17 +3,20 @@
 #include "app/view/CKTRView.h"
 
 #include "app/CKTRDoc.h"
+#include "app/dialogs/CScanReportDlg.h"
+#include "app/dialogs/IDialogRunner.h"
 #include "app/seams/CQtProgressIndicator.h"
+#include "app/seams/ReasonBoxes.h"
 #include "app/view/CScanController.h"
-#include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "discovery/ScanRunner.h"
+#include "discovery/ComPortsToScan.h"
+#include "discovery/ScanOutcomeText.h"
 #include "model/CSensor.h"
 
 #include <QTreeWidget>
 
-// Scans com ports 1 to 32, one thread each, and shows what they found. The
+// Scans the com ports, one thread each, and shows what they found. The
 // event loop keeps running meanwhile, so the window stays responsive and
 // the reports are handled as they come.
 void CKTRView::OnRescan() {
@@ -24,13 +27,16 @@ void CKTRView::OnRescan() {
     if (!AskToLeaveSensor())
         return;
     ClearScanResults();
-    CStatusProgressBar* bar = GetStatusBar();
-    if (bar) {
-        bar->ShowScanning();
-        bar->repaint();
+    if (m_bar) {
+        m_bar->ShowScanning();
+        m_bar->repaint();
     }
     repaint();
-    m_scan->Start(AllComPorts());
+    // The ports are looked for afresh, so an adapter plugged in since the
+    // last scan is found.
+    const ComPortsToScan ports = FindComPortsToScan();
+    ShowPortWarnings(ports.warnings);
+    m_scan->Start(ports.ports);
     if (!m_scan->Wait()) {
         // The application is quitting: the view may be going, so nothing
         // more is shown; the threads end now and are joined with the view.
@@ -39,22 +45,26 @@ void CKTRView::OnRescan() {
     }
     m_scan->Finish();
     FillTree();
-    if (bar)
-        bar->ShowReady();
+    // Adapters left without a number come first: they could not be scanned.
+    m_scanReport.clear();
+    for (const ScanOutcomeLine& line : UnnumberedAdapterLines(ports.unnumbered))
+        m_scanReport.push_back(line.text);
+    for (std::string& line : CScanReportDlg::Lines(m_scan->Outcomes(), m_document.GetSensors()))
+        m_scanReport.push_back(std::move(line));
+    if (m_bar)
+        m_bar->ShowReady();
+    // An empty tree alone would give no reason.
+    if (m_document.GetSensors().empty())
+        OnScanReport();
 }
 
-// Ends the selection (flash timer stopped, no current sensor, working copies
-// and change flags cleared) before the records it refers to go, then
-// empties the tree, both lists and the document.
+// Ends the selection (the counter's flash switched off, flash timer
+// stopped, working copies and change flags cleared) before the records it
+// refers to go, then empties the tree, both lists and the document.
 void CKTRView::ClearScanResults() {
     setUpdatesEnabled(false);
     m_tree->RemoveAll();
-    if (m_currentSensor || m_timerId != 0)
-        OnTreeSelChanged(nullptr, nullptr);
-    m_sizeListCtrl->clear();
-    m_calListCtrl->clear();
-    m_sizes.RemoveAll();
-    m_calCurve.RemoveAll();
+    LoadSensor(nullptr);
     m_document.GetSensors().clear();
     setUpdatesEnabled(true);
 }
@@ -69,15 +79,20 @@ void CKTRView::OnSensorFound(std::unique_ptr<CSensor> sensor) {
 // The status bar's progress runs as every scan's does: each port that opens
 // adds its 32 addresses to the range, each address done steps once.
 void CKTRView::OnScanPortOpened(int) {
-    if (CStatusProgressBar* bar = GetStatusBar()) {
-        CQtProgressIndicator progress(bar->GetProgressCtrl());
+    if (m_bar) {
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
         m_scan->Progress().PortOpened(progress);
     }
 }
 
 void CKTRView::OnScanAddressDone(int, int) {
-    if (CStatusProgressBar* bar = GetStatusBar()) {
-        CQtProgressIndicator progress(bar->GetProgressCtrl());
+    if (m_bar) {
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
         m_scan->Progress().AddressDone(progress);
     }
+}
+
+void CKTRView::OnScanReport() {
+    CScanReportDlg dialog(m_scanReport, this);
+    DialogRunner().Run(dialog);
 }
