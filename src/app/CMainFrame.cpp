@@ -48,11 +48,14 @@ void CMainFrame::CreateMenus() {
         const char* text;
         int id;
     };
-    const Item items[] = {{"&File", "E&xit", ID_APP_EXIT},
+    const Item items[] = {{"&File", "Programming &journal...", ID_JOURNAL},
+                          {"&File", "E&xit", ID_APP_EXIT},
                           {"&View", "&Scan report...", ID_VIEW_SCAN_REPORT},
                           {"&Help", "&About KTRSetup...", ID_APP_ABOUT}};
+    QMenu* menu = nullptr;
     for (const Item& item : items) {
-        QMenu* menu = menuBar()->addMenu(item.menu);
+        if (!menu || menu->title() != item.menu)
+            menu = menuBar()->addMenu(item.menu);
         QAction* action = menu->addAction(item.text);
         action->setData(item.id);
         int id = item.id;
@@ -70,6 +73,8 @@ void CMainFrame::OnCommand(int id) {
         close();
     else if (id == ID_VIEW_SCAN_REPORT && m_view)
         m_view->OnScanReport();
+    else if (id == ID_JOURNAL && m_view)
+        m_view->OnCommand(id);
     else
         emit Command(id);
 }

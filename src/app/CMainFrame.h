@@ -8,8 +8,8 @@ class CStatusProgressBar;
 
 // The main window: fixed at 800 by 600 pixels, minimizable but neither
 // resizable nor maximizable, always captioned "KTR Setup". It holds the menu
-// (File > Exit, View > Scan report..., Help > About), the main view and,
-// below it, the status bar.
+// (File > Programming journal..., File > Exit, View > Scan report..., Help >
+// About), the main view and, below it, the status bar.
 // Commands it does not handle itself (About) go out through Command.
 class CMainFrame : public QMainWindow {
     Q_OBJECT

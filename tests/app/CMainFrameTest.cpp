@@ -77,14 +77,16 @@ TEST_F(FrameTest, StartsWithTheReadyLayout) {
     EXPECT_EQ(frame.GetStatusBar().property(kCtrlIdProperty).toInt(), IDC_STATUS_BAR);
 }
 
-TEST_F(FrameTest, MenuHasExitScanReportAndAboutAndNothingElse) {
+TEST_F(FrameTest, MenuHasJournalExitScanReportAndAboutAndNothingElse) {
     QList<QAction*> menus = frame.menuBar()->actions();
     ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[1]->text(), "&View");
     EXPECT_EQ(menus[2]->text(), "&Help");
-    for (QAction* menu : menus)
-        ASSERT_EQ(menu->menu()->actions().size(), 1);
+    ASSERT_EQ(menus[0]->menu()->actions().size(), 2);
+    ASSERT_EQ(menus[1]->menu()->actions().size(), 1);
+    ASSERT_EQ(menus[2]->menu()->actions().size(), 1);
+    EXPECT_EQ(MenuItem("&File", "Programming &journal...")->data().toInt(), ID_JOURNAL);
     EXPECT_EQ(MenuItem("&File", "E&xit")->data().toInt(), ID_APP_EXIT);
     EXPECT_EQ(MenuItem("&View", "&Scan report...")->data().toInt(), ID_VIEW_SCAN_REPORT);
     EXPECT_EQ(MenuItem("&Help", "&About KTRSetup...")->data().toInt(), ID_APP_ABOUT);

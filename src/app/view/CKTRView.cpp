@@ -11,6 +11,7 @@
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "app/widgets/ListRows.h"
+#include "link/CJournal.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
 
@@ -56,7 +57,8 @@ CKTRView::CKTRView(CKTRDoc& document, CStatusProgressBar* bar, QWidget* parent)
     CreateControls();
     m_sizes = std::make_unique<CTableEditor<CSizeList>>(*m_sizeListCtrl);
     m_cals = std::make_unique<CTableEditor<CCalCurve>>(*m_calListCtrl);
-    m_saver = std::make_unique<CTableSaver>(*m_selection, bar);
+    m_journal = std::make_unique<CJournal>();
+    m_saver = std::make_unique<CTableSaver>(*m_selection, bar, *m_journal);
 }
 
 // The scan ends first: its threads are stopped and joined while the view,
@@ -188,7 +190,7 @@ void CKTRView::OnCommand(int id) {
         {IDC_EDIT_SIZE, &CKTRView::OnEditSize},     {IDC_DELETE_SIZE, &CKTRView::OnDeleteSize},
         {IDC_SAVE_SIZES, &CKTRView::OnSaveSizes},   {IDC_ADD_CAL, &CKTRView::OnAddCal},
         {IDC_EDIT_CAL, &CKTRView::OnEditCal},       {IDC_DELETE_CAL, &CKTRView::OnDeleteCal},
-        {IDC_SAVE_POINTS, &CKTRView::OnSavePoints},
+        {IDC_SAVE_POINTS, &CKTRView::OnSavePoints}, {ID_JOURNAL, &CKTRView::OnJournal},
     };
     for (const CommandRoute& route : routes)
         if (route.id == id)

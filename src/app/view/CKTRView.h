@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+class CJournal;
 class CKTRDoc;
+struct JournalEntry;
 class CScanController;
 class CSelection;
 class CSensor;
@@ -34,7 +36,8 @@ class QTreeWidgetItem;
 // reports to its On... handlers, which hand the work to the parts that own
 // the state: the selection (current sensor, flash timer), one table editor
 // per list (working copy, changed flag, Add/Edit/Delete), the saver
-// (programming a table) and the scan controller (the scan threads).
+// (programming a table, recorded in the programming journal) and the scan
+// controller (the scan threads).
 class CKTRView : public QWidget {
     Q_OBJECT
 
@@ -87,6 +90,8 @@ protected:
     virtual void OnEditCal();
     virtual void OnDeleteCal();
     virtual void OnSavePoints();
+    // File > "Programming journal...".
+    virtual void OnJournal();
     virtual void OnSensorFound(std::unique_ptr<CSensor> sensor);
     virtual void OnScanPortOpened(int port);
     virtual void OnScanAddressDone(int port, int address);
@@ -117,6 +122,8 @@ private:
                             QPushButton* const (&row)[3], QPushButton* bottom);
     bool SaveOnRequest(unsigned question, const char* notice, bool (CKTRView::*save)());
     void ClearScanResults();
+    // Puts the table the entry replaced back into its counter, as a save.
+    bool Restore(const JournalEntry& entry);
 
     CKTRDoc& m_document;
     CStatusProgressBar* m_bar;
@@ -142,6 +149,8 @@ private:
     std::unique_ptr<CSelection> m_selection;
     std::unique_ptr<CTableEditor<CSizeList>> m_sizes;
     std::unique_ptr<CTableEditor<CCalCurve>> m_cals;
+    // The programming journal every save records in.
+    std::unique_ptr<CJournal> m_journal;
     std::unique_ptr<CTableSaver> m_saver;
     // The last scan's report, one line per port and per counter passed over.
     std::vector<std::string> m_scanReport;

@@ -3,6 +3,9 @@
 #include "link/LinkResult.h"
 #include "link/PortOpenError.h"
 
+#include <optional>
+
+class CJournal;
 class CSelection;
 class CSensor;
 class CStatusProgressBar;
@@ -13,11 +16,15 @@ template <typename List> class CTableEditor;
 // blocks it for the whole transfer; the status bar shows the Programming
 // layout meanwhile, its progress bar painted at every byte, and the flash
 // timer rests until the save and its messages are over.
+//
+// Every table that goes out is recorded in the programming journal first;
+// when the journal cannot be written, nothing is sent unless the user says
+// to program without a record.
 class CTableSaver {
 public:
     // bar: the status bar to drive; null when there is none.
-    CTableSaver(CSelection& selection, CStatusProgressBar* bar)
-        : m_selection(selection), m_bar(bar) {}
+    CTableSaver(CSelection& selection, CStatusProgressBar* bar, const CJournal& journal)
+        : m_selection(selection), m_bar(bar), m_journal(journal) {}
 
     // Programs the editor's working copy into the sensor's counter. When
     // the counter took it, the working copy becomes the table as sent
@@ -25,12 +32,20 @@ public:
     // clear; otherwise it keeps the edits, sorted, and the flag. The list is
     // refilled in every case. True only when the counter took the table.
     template <typename List> bool Save(CSensor& sensor, CTableEditor<List>& editor);
+    // Programs table (a copy of a journal entry's earlier table) into the
+    // sensor's counter, with the same layout, progress and messages as a
+    // save. True only when the counter took it.
+    template <typename List> bool Put(CSensor& sensor, List table);
 
 private:
     template <typename List> bool Program(CSensor& sensor, List& table);
+    // Nothing when the journal could not be written and the user said not
+    // to program without a record.
     template <typename List>
-    LinkResult Transfer(CSensor& sensor, List& table, PortOpenFailure& openFailure);
+    std::optional<LinkResult> Transfer(CSensor& sensor, List& table, PortOpenFailure& openFailure);
+    std::optional<const CJournal*> JournalToUse() const;
 
     CSelection& m_selection;
     CStatusProgressBar* m_bar;
+    const CJournal& m_journal;
 };
