@@ -1,6 +1,7 @@
 // The window's saves in the programming journal, a journal that cannot be
 // written, and File > "Programming journal..." putting a table back.
 #include "app/view/ViewEditFixture.h"
+#include "app/widgets/CStatusProgressBar.h"
 #include "link/CJournal.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
@@ -156,6 +157,14 @@ TEST_F(ViewJournalTest, RestoreFromTheJournalPutsTheEarlierTableBack) {
     OpenJournal();
     EXPECT_EQ(display.Ids(), Ids({IDS_RESTORE_ASK, IDS_RESTORE_OTHER_MODEL}));
     EXPECT_EQ(line.BytesToCounter().size(), sent);
+
+    // With no counter selected the status bar goes back to Ready.
+    sensor.SetModel("KTR-100");
+    view->LoadSensor(nullptr);
+    display.Script({MsgAnswer::Yes});
+    OpenJournal();
+    EXPECT_GT(line.BytesToCounter().size(), sent);
+    EXPECT_EQ(frame.GetStatusBar().GetMode(), CStatusProgressBar::ModeReady);
 }
 
 } // namespace
