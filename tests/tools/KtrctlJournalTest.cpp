@@ -131,8 +131,9 @@ TEST_F(KtrctlJournalTest, RestoreIntoACounterOfAnotherModelNeedsForce) {
     ToolResult forced = Sim().Ktrctl("restore 20000101-000000-000001 --force");
 
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "ktrctl: COM1 address 3 is a KTR-200, the table was taken from a "
-                           "KTR-100; nothing was sent (--force puts it back anyway)\n");
+    EXPECT_EQ(refused.err, "ktrctl: the record is of model KTR-100, the counter at COM1 address 3 "
+                           "is a KTR-200; nothing was programmed (--force programs it all the "
+                           "same)\n");
     EXPECT_EQ(sent.find(" 7."), std::string::npos) << "sizes went out";
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(Read(3)["sizes"], json::parse("[5.0]"));
