@@ -28,8 +28,12 @@ using Clock = std::chrono::steady_clock;
 const QString kSensor2 = "Sensor:02   Model: KTR-100";
 const QString kSensor3 = "Sensor:03   Model: KTR-100";
 
+// File > Exit, found by its command id.
 QAction* ExitAction(CMainFrame& frame) {
-    return frame.menuBar()->actions().at(0)->menu()->actions().at(0);
+    for (QAction* action : frame.menuBar()->actions().at(0)->menu()->actions())
+        if (action->data().toInt() == ID_APP_EXIT)
+            return action;
+    return nullptr;
 }
 
 // How the user (or the desktop) ends the program; the time it is taken.
