@@ -4,7 +4,7 @@
 
 #include <string>
 
-// What ktrctl says about the supported-models file.
+// What ktrctl says about the supported-models store (file or registry key).
 
 // True when the file can be read. Otherwise says why on stderr
 // ("supported-models file missing: /etc/ktrsetup/supported-models") and

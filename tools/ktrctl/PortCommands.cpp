@@ -15,7 +15,6 @@
 #include "link/PortNaming.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
@@ -42,7 +41,7 @@ void PrintScan(const std::vector<CSensor>& sensors, bool json) {
 struct PortState {
     int port = 0;
     std::string device;
-    std::string target; // where the device's link leads, if it is one
+    std::string target; // where the system says the device leads, if anywhere
     PortOpenFailure failure = PortOpenFailure::None;
     int error = 0;
 };
@@ -51,9 +50,7 @@ PortState StateOf(int port) {
     PortState state;
     state.port = port;
     state.device = PortDevicePath(port);
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(state.device, ignored))
-        state.target = std::filesystem::read_symlink(state.device, ignored).string();
+    state.target = PortDeviceTarget(port);
     state.failure = CSerialPort::Probe(uint8_t(port), &state.error);
     return state;
 }

@@ -3,20 +3,7 @@
 #include "PortHolder.h"
 #include "link/PortNaming.h"
 
-#include <cstdlib>
-#include <grp.h>
-#include <sys/stat.h>
-
 namespace {
-
-// The group that owns the device, when it is not root's.
-std::string DeviceGroup(const std::string& device) {
-    struct stat info {};
-    if (::stat(device.c_str(), &info) != 0 || info.st_gid == 0)
-        return "";
-    const group* owner = ::getgrgid(info.st_gid);
-    return owner ? owner->gr_name : "";
-}
 
 std::string InUseText(const std::string& device) {
     const std::string holders = DescribePortHolders(FindPortHolders(device));
@@ -27,11 +14,6 @@ std::string NoPermissionText(const std::string& device) {
     const std::string group = DeviceGroup(device);
     return "no permission" +
            (group.empty() ? "" : " (the device belongs to group '" + group + "')");
-}
-
-bool FolderExists(const char* path) {
-    struct stat info {};
-    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
@@ -79,10 +61,16 @@ std::string PortRunsText(const std::vector<uint8_t>& ports,
 }
 
 std::string WhereDevicesWereLookedFor(const std::vector<uint8_t>& ports) {
-    const std::string devices = PortRunsText(ports, PortDevicePath);
-    const char* dir = std::getenv("KTRSETUP_PORT_DIR");
-    if (!dir || !*dir)
-        return devices + " (KTRSETUP_PORT_DIR is not set)";
-    return devices + " (KTRSETUP_PORT_DIR=" + dir +
-           (FolderExists(dir) ? ")" : ", a folder that does not exist)");
+    return PortRunsText(ports, PortDevicePath) + " (" + PortNamingNote() + ")";
+}
+
+std::string DescribePortHolders(const std::vector<PortHolder>& holders) {
+    std::string text;
+    for (const PortHolder& holder : holders) {
+        if (!text.empty())
+            text += "; ";
+        text += (holder.command.empty() ? "pid " : holder.command + ", pid ") +
+                std::to_string(holder.pid);
+    }
+    return text;
 }

@@ -115,7 +115,7 @@ bool NoModelListed(const std::vector<PortScanOutcome>& outcomes) {
                            : answered == 1 ? "the counter that answered is not listed"
                                            : "none of the " + std::to_string(answered) +
                                                  " counters that answered is listed";
-    PrintError("the supported-models file " + SupportedModelsPath() + " lists no model, so " + so);
+    PrintError("the " + SupportedModelsPlace() + " lists no model, so " + so);
     return true;
 }
 

@@ -1,7 +1,6 @@
 #include "Terminal.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 bool g_progressShown = false;
@@ -12,15 +11,10 @@ std::mutex& TerminalMutex() {
     return mutex;
 }
 
-bool StderrIsTerminal() {
-    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    return terminal;
-}
-
 void ClearProgressLine() {
     if (!g_progressShown)
         return;
-    std::fputs("\r\033[K", stderr);
+    std::fputs(EraseLineText(), stderr);
     g_progressShown = false;
 }
 

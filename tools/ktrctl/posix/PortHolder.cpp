@@ -1,5 +1,7 @@
 #include "PortHolder.h"
 
+#include <grp.h>
+
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
@@ -106,13 +108,10 @@ std::vector<PortHolder> FindPortHolders(const std::string& devicePath) {
     return holders.empty() ? OpenHolders(id) : holders;
 }
 
-std::string DescribePortHolders(const std::vector<PortHolder>& holders) {
-    std::string text;
-    for (const PortHolder& holder : holders) {
-        if (!text.empty())
-            text += "; ";
-        text += (holder.command.empty() ? "pid " : holder.command + ", pid ") +
-                std::to_string(holder.pid);
-    }
-    return text;
+std::string DeviceGroup(const std::string& devicePath) {
+    struct stat info {};
+    if (::stat(devicePath.c_str(), &info) != 0 || info.st_gid == 0)
+        return "";
+    const group* owner = ::getgrgid(info.st_gid);
+    return owner ? owner->gr_name : "";
 }
