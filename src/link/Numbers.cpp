@@ -62,6 +62,28 @@ long long Magnitude(std::string_view number, bool hex) {
     return hex ? position * 4 + exponent : position + exponent;
 }
 
+// The length of the number at the start of text as strtod reads it: digits
+// with an optional point, then an exponent only when digits follow its
+// letter and optional sign. from_chars alone would take "p+-1" as an
+// exponent. "inf" and "nan" are left whole to from_chars.
+size_t NumberLength(std::string_view text, bool hex) {
+    size_t i = 0;
+    while (i < text.size() && (IsDigit(text[i], hex) || text[i] == '.'))
+        ++i;
+    const char exponent = hex ? 'p' : 'e';
+    if (i < text.size() && (text[i] == exponent || text[i] == exponent - 'a' + 'A')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && IsDigit(text[j], false)) {
+            while (j < text.size() && IsDigit(text[j], false))
+                ++j;
+            i = j;
+        }
+    }
+    return (i == 0) ? text.size() : i;
+}
+
 } // namespace
 
 double AtofC(std::string_view text) {
@@ -73,6 +95,9 @@ double AtofC(std::string_view text) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
     std::string_view number = text.substr(i);
+    // from_chars would take a second minus sign itself; atof takes one sign.
+    if (!number.empty() && (number[0] == '-' || number[0] == '+'))
+        return 0;
     std::chars_format format = std::chars_format::general;
     const bool hex = number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X') &&
                      StartsWithHexDigits(number.substr(2));
@@ -80,6 +105,7 @@ double AtofC(std::string_view text) {
         number.remove_prefix(2);
         format = std::chars_format::hex;
     }
+    number = number.substr(0, NumberLength(number, hex));
     double value = 0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value, format);
     if (result.ec == std::errc::result_out_of_range) {
