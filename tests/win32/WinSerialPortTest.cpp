@@ -47,6 +47,13 @@ protected:
         _putenv_s("KTRSETUP_SUPPORTED_MODELS", "");
         std::remove(m_models.c_str());
     }
+    // The simulated counter's record, before anything is read.
+    static CSensor Counter() {
+        CSensor sensor;
+        sensor.SetPort(SimPorts().counterPort);
+        sensor.SetAddress(SimPorts().counterAddress);
+        return sensor;
+    }
     std::string m_models;
 };
 
@@ -82,10 +89,7 @@ TEST_F(WinSerialPortTest, ReplyReadEndsOneIntervalAfterItsLastByte) {
     CSerialPort port;
     ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().counterPort)), PortOpenFailure::None);
     CCounterLink link(&port);
-    CSensor sensor;
-    sensor.SetPort(SimPorts().counterPort);
-    sensor.SetAddress(SimPorts().counterAddress);
-    ASSERT_TRUE(link.TrySelectAddress(sensor).Ok());
+    ASSERT_TRUE(link.TrySelectAddress(Counter()).Ok());
     const uint8_t identify = 'T';
     ASSERT_TRUE(port.Write(&identify, 1));
     port.SetReadIntervalTimeout(200);
@@ -154,9 +158,7 @@ TEST_F(WinSerialPortTest, CounterIsReadWholeAndItsFlashSwitches) {
     CSerialPort port;
     ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().counterPort)), PortOpenFailure::None);
     CCounterLink link(&port);
-    CSensor sensor;
-    sensor.SetPort(SimPorts().counterPort);
-    sensor.SetAddress(SimPorts().counterAddress);
+    CSensor sensor = Counter();
     const LinkResult read = link.TryReadCounter(sensor);
     ASSERT_TRUE(read.Ok()) << DescribeLinkResult(read);
     EXPECT_EQ(sensor.GetModel(), SimPorts().counterModel);

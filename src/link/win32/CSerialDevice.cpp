@@ -141,8 +141,9 @@ Wait WaitForByte(HANDLE device, const Clock::time_point* deadline, const CStopSi
 }
 
 // 9600 baud, 8 data bits, no parity, one stop bit, binary, no flow control
-// of any kind, and no abort of transfers on a line error. A driver that
-// cannot report its settings gets them from the mode text.
+// of any kind, no bytes replaced or dropped, and no abort of transfers on a
+// line error. A driver that cannot report its settings gets them from the
+// mode text.
 bool ConfigureLine(HANDLE device) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
@@ -161,8 +162,12 @@ bool ConfigureLine(HANDLE device) {
     dcb.fParity = FALSE;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    // Handshaking is flow control; any other use of DTR and RTS (an RS-485
+    // adapter's RTS toggle) stays as the driver holds it.
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE)
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE)
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fDsrSensitivity = FALSE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
