@@ -245,8 +245,13 @@ DeviceTransfer CSerialDevice::ReadSome(uint8_t* buffer, size_t max,
         DWORD waiting = 0, error = 0;
         if (!BytesWaiting(device, waiting, error))
             return Failure(error);
-        if (waiting > 0)
-            return TakeWaiting(device, buffer, DWORD(std::min<size_t>(max, waiting)));
+        if (waiting > 0) {
+            const DeviceTransfer got =
+                TakeWaiting(device, buffer, DWORD(std::min<size_t>(max, waiting)));
+            if (got.status != DeviceStatus::TimedOut || (deadline && Clock::now() >= *deadline))
+                return got;
+            continue; // counted but not handed over yet: look again
+        }
         if (deadline && Clock::now() >= *deadline)
             return {DeviceStatus::TimedOut, 0};
         const Wait wait = WaitForByte(device, deadline, stop);

@@ -1,10 +1,9 @@
 #include "PortHolder.h"
 
-#include <grp.h>
-
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
