@@ -9,6 +9,7 @@
 #include "BenchTable.h"
 #include "CForkedSimulator.h"
 #include "discovery/ScanRunner.h"
+#include "sim/SimFaults.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "link/IProgressIndicator.h"
@@ -130,6 +131,91 @@ std::string Describe(std::vector<CSensor> sensors) {
     return text;
 }
 
+// What the time-out rules make a scan wait for on a port, beyond the
+// counters' bytes at line speed.
+using FloorRule = std::function<Floors(long bytesFromCounters, int found)>;
+
+// One paced port with five faulty counters between three healthy ones: a
+// model that is not supported, size replies that always fail their
+// checksum, a counter that misses its first two size replies, a size reply
+// with a 120 ms gap inside, and command letters that come back wrong.
+struct FaultyCounter {
+    int address;
+    std::string model;
+    SimFaults faults;
+    // The waits of the time-out rules for this counter, strict and framed.
+    double strictWaitMs;
+    double framedWaitMs;
+};
+
+std::vector<FaultyCounter> FaultyCounters() {
+    const double sizesTotalMs = CCounterLink::kSizesReplySize + 500;
+    std::vector<FaultyCounter> counters;
+    auto add = [&](int address, std::string model, SimFaults faults, double strict,
+                   double framed) {
+        counters.push_back({address, std::move(model), std::move(faults), strict, framed});
+    };
+    add(2, kModelReply, {}, kIdentifyWindowMs + kReplyIntervalsMs, kIdentifyWindowMs);
+    add(6, "OPC-50\r\n", {}, kIdentifyWindowMs, kIdentifyWindowMs);
+    SimFaults checksum;
+    checksum.badChecksum = true;
+    checksum.replyFaultsOn = "P";
+    // Three attempts, each ending 200 ms after its reply when strict.
+    add(10, kModelReply, checksum, kIdentifyWindowMs + 3 * 200, kIdentifyWindowMs);
+    SimFaults missing;
+    missing.noReply = true;
+    missing.replyFaultsOn = "P";
+    missing.replyFaultsFor = 2;
+    add(14, kModelReply, missing, kIdentifyWindowMs + 2 * sizesTotalMs + kReplyIntervalsMs,
+        kIdentifyWindowMs + 2 * sizesTotalMs);
+    add(18, kModelReply, {}, kIdentifyWindowMs + kReplyIntervalsMs, kIdentifyWindowMs);
+    SimFaults gap;
+    gap.gapAfterByte = 5;
+    gap.gapMs = 120;
+    gap.replyFaultsOn = "P";
+    add(22, kModelReply, gap, kIdentifyWindowMs + kReplyIntervalsMs + 120,
+        kIdentifyWindowMs + 120);
+    SimFaults echo;
+    echo.wrongEchoAt = 1;
+    add(26, kModelReply, echo, 0, 0);
+    add(30, kModelReply, {}, kIdentifyWindowMs + kReplyIntervalsMs, kIdentifyWindowMs);
+    return counters;
+}
+
+SimNetworkConfig FaultyNetwork(const std::string& portDir) {
+    SimNetworkConfig config = Network(portDir, 1, 0);
+    for (const FaultyCounter& faulty : FaultyCounters()) {
+        SimCounterConfig counter;
+        counter.address = faulty.address;
+        counter.model = faulty.model;
+        counter.sizes = {0.3, 0.5, 0.7, 1.0, 2.5, 5.0, 10, 25};
+        counter.points = {{0.3, 100}, {0.5, 150.5}, {1.0, 400}, {2.5, 1200}};
+        counter.faults = faulty.faults;
+        config.ports[0].counters.push_back(counter);
+    }
+    return config;
+}
+
+// The faulty port's floors: empty addresses wait out their echo, every
+// counter its own waits, and the counters' other bytes take their time on
+// the line (the model replies lie within the identify windows).
+Floors FaultyFloors(long bytesFromCounters, int) {
+    Floors floors;
+    const std::vector<FaultyCounter> counters = FaultyCounters();
+    long modelBytes = 0;
+    for (const FaultyCounter& c : counters) {
+        floors.rulesMs += c.strictWaitMs;
+        floors.lineMs += c.framedWaitMs;
+        if (c.strictWaitMs > 0)
+            modelBytes += long(c.model.size());
+    }
+    const double rest = (kAddresses - double(counters.size())) * kEmptyAddressMs +
+                        double(bytesFromCounters - modelBytes) * kByteMs;
+    floors.rulesMs += rest;
+    floors.lineMs += rest;
+    return floors;
+}
+
 struct ScanResult {
     Row row;
     std::string found;
@@ -138,7 +224,8 @@ struct ScanResult {
 
 // Scans the network's ports runs times under timing; the floors are those
 // of the slowest port.
-ScanResult MeasureScan(const SimNetworkConfig& config, ReplyTiming timing, int runs) {
+ScanResult MeasureScan(const SimNetworkConfig& config, ReplyTiming timing, int runs,
+                       const FloorRule& floorRule) {
     SetDefaultReplyTiming(timing);
     ScanResult result;
     std::vector<Figures> figures;
@@ -152,7 +239,7 @@ ScanResult MeasureScan(const SimNetworkConfig& config, ReplyTiming timing, int r
             ++foundOnPort[s.GetPort()];
         result.row.floors = Floors{};
         for (const auto& [port, counts] : lines) {
-            const Floors f = ScanFloors(counts.fromCounters, foundOnPort[port]);
+            const Floors f = floorRule(counts.fromCounters, foundOnPort[port]);
             result.row.floors.rulesMs = std::max(result.row.floors.rulesMs, f.rulesMs);
             result.row.floors.lineMs = std::max(result.row.floors.lineMs, f.lineMs);
         }
@@ -165,11 +252,12 @@ ScanResult MeasureScan(const SimNetworkConfig& config, ReplyTiming timing, int r
 
 // Both timings of one scan; returns the framed and strict wall times.
 std::map<ReplyTiming, double> ScanBoth(CBenchTable& table, const char* what,
-                                       const SimNetworkConfig& config, size_t expected, int runs) {
+                                       const SimNetworkConfig& config, size_t expected, int runs,
+                                       const FloorRule& floorRule = ScanFloors) {
     std::map<ReplyTiming, double> wall;
     std::map<ReplyTiming, std::string> found;
     for (const auto& [timing, name] : kTimings) {
-        ScanResult result = MeasureScan(config, timing, runs);
+        ScanResult result = MeasureScan(config, timing, runs, floorRule);
         result.row.mode = name;
         table.Add(what, result.row);
         wall[timing] = result.row.figures.wallMs;
@@ -206,7 +294,7 @@ CCalCurve ThirtyTwoPoints() {
 // floors are the time of the echoes on the line, since every byte but the
 // release byte waits for its echo.
 Row MeasureProgramming(const SimNetworkConfig& config, ReplyTiming timing, int runs,
-                       const std::function<bool(CCounterLink&, CSensor&)>& program) {
+                       const std::function<LinkResult(CCounterLink&, CSensor&)>& program) {
     Row row;
     std::vector<Figures> figures;
     for (int run = 0; run < runs; ++run) {
@@ -217,10 +305,10 @@ Row MeasureProgramming(const SimNetworkConfig& config, ReplyTiming timing, int r
         sensor.SetPort(1);
         sensor.SetAddress(config.ports[0].counters[0].address);
         bool programmed = false;
-        if (port.Open(1)) {
+        if (port.Open(1) == PortOpenFailure::None) {
             CCounterLink link(&port, &noProgress);
             link.SetReplyTiming(timing);
-            figures.push_back(Measure([&] { programmed = program(link, sensor); }));
+            figures.push_back(Measure([&] { programmed = program(link, sensor).Ok(); }));
             port.Close();
         }
         // The counter sends nothing but the echoes.
@@ -233,7 +321,7 @@ Row MeasureProgramming(const SimNetworkConfig& config, ReplyTiming timing, int r
 }
 
 void ProgramBoth(CBenchTable& table, const char* what, const std::string& portDir, int runs,
-                 const std::function<bool(CCounterLink&, CSensor&)>& program) {
+                 const std::function<LinkResult(CCounterLink&, CSensor&)>& program) {
     const SimNetworkConfig config = Network(portDir, 1, 1);
     for (const auto& [timing, name] : kTimings) {
         Row row = MeasureProgramming(config, timing, runs, program);
@@ -250,6 +338,13 @@ void Run(const std::string& portDir, int runs) {
     ScanBoth(table, "scan 1 port, no counters", Network(portDir, 1, 0), 0, runs);
     const auto one = ScanBoth(table, "scan 1 port, 8 counters", Network(portDir, 1, 8), 8, runs);
     ScanBoth(table, "scan 1 port, 32 counters", Network(portDir, 1, 32), 32, runs);
+    // Found: the three healthy ones, the one that misses two replies and the
+    // one with the gap.
+    const auto faulty = ScanBoth(table, "scan 1 port, 5 faulty + 3 healthy counters",
+                                 FaultyNetwork(portDir), 5, runs, FaultyFloors);
+    table.Note("faulty port: framed takes " +
+               CBenchTable::Ratio(faulty.at(ReplyTiming::Framed) / faulty.at(ReplyTiming::Strict)) +
+               " x strict");
     const auto all =
         ScanBoth(table, "scan 32 ports, 8 counters each", Network(portDir, 32, 8), 256, runs);
     for (const auto& [timing, name] : kTimings)

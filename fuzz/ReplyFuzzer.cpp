@@ -83,7 +83,7 @@ Read ReadReply(const std::string& reply, bool sizes, ReplyTiming timing) {
     read.sensor.SetAddress(3);
     read.sensor.GetSizes().AddTail(kSentinel);
     read.sensor.GetCalCurve().AddTail(CCalPoint(kSentinel, kSentinel));
-    read.result = sizes ? link.TryReadSizes(read.sensor) : link.TryReadCalibration(read.sensor);
+    read.result = sizes ? link.ReadSizes(read.sensor) : link.ReadCalibration(read.sensor);
     const std::string query = std::string("\x83") + (sizes ? "P" : "K") + "\r\n";
     std::string written;
     for (int i = 0; i < read.result.attempts; ++i)

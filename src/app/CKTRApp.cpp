@@ -10,7 +10,7 @@
 #include "app/seams/CQtProgressIndicator.h"
 #include "app/view/CKTRView.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "res/StringTable.h"
 
 #include <QApplication>

@@ -21,18 +21,18 @@ bool Stopped(const CStopSignal* stop) {
 // before it succeeded; stage is the step the result belongs to.
 LinkResult ReadCounter(CCounterLink& link, CSensor& sensor, ReadStage& stage) {
     stage = ReadStage::Select;
-    LinkResult result = link.TrySelectAddress(sensor);
+    LinkResult result = link.SelectAddress(sensor);
     if (result.Ok()) {
         stage = ReadStage::Identify;
-        result = link.TryIdentify(sensor);
+        result = link.Identify(sensor);
     }
     if (result.Ok()) {
         stage = ReadStage::Sizes;
-        result = link.TryReadSizes(sensor);
+        result = link.ReadSizes(sensor);
     }
     if (result.Ok()) {
         stage = ReadStage::Calibration;
-        result = link.TryReadCalibration(sensor);
+        result = link.ReadCalibration(sensor);
     }
     return result;
 }
@@ -58,13 +58,17 @@ LinkResult ProbeAddress(CCounterLink& link, int address, ScanThreadParam& param)
     if (Stopped(param.stop) || result.status == LinkStatus::Stopped)
         return result;
     if (result.Ok()) {
-        auto found = std::make_unique<CSensor>();
-        *found = working;
-        param.pView->SensorFound(std::move(found));
+        ScanEvent found = ScanEvent::Of(ScanEvent::Kind::SensorFound, port, address);
+        found.sensor = std::make_unique<CSensor>();
+        *found.sensor = working;
+        param.pView->Post(std::move(found));
     } else if (AnsweredButFailed(result)) {
-        param.passedOver.push_back({address, stage, result});
+        ScanEvent passed = ScanEvent::Of(ScanEvent::Kind::PassedOver, port, address);
+        passed.passedOver = {address, stage, result};
+        param.outcome.passedOver.push_back(passed.passedOver);
+        param.pView->Post(std::move(passed));
     }
-    param.pView->AddressDone(port, address);
+    param.pView->Post(ScanEvent::Of(ScanEvent::Kind::AddressDone, port, address));
     return result;
 }
 
@@ -72,17 +76,21 @@ LinkResult ProbeAddress(CCounterLink& link, int address, ScanThreadParam& param)
 
 unsigned ScanThreadProc(ScanThreadParam* param) {
     const uint8_t port = param->nPort;
+    PortScanOutcome& outcome = param->outcome;
+    outcome.port = port;
 
     const CStopSignal* stop = param->stop;
     CSerialPort serial;
     serial.SetStopSignal(stop);
     if (Stopped(stop)) {
-        param->ended = LinkStatus::Stopped;
+        outcome.ended = LinkStatus::Stopped;
         return port;
     }
-    if (!serial.Open(port)) {
-        param->openFailure = serial.GetOpenFailure();
-        param->openError = serial.GetOpenError();
+    outcome.openFailure = serial.Open(port);
+    if (outcome.openFailure != PortOpenFailure::None) {
+        outcome.openError = serial.GetOpenError();
+        if (param->onOpenFailure)
+            param->onOpenFailure(port, outcome.openFailure);
         return port;
     }
 
@@ -90,28 +98,19 @@ unsigned ScanThreadProc(ScanThreadParam* param) {
     // away from the front end's indicator altogether.
     CNullProgress noProgress;
     CCounterLink link(&serial, &noProgress);
-    param->pView->PortOpened(port);
+    param->pView->Post(ScanEvent::Of(ScanEvent::Kind::PortOpened, port));
     for (int address = 0; address < kAddressCount; ++address) {
         if (Stopped(stop)) {
-            param->ended = LinkStatus::Stopped;
+            outcome.ended = LinkStatus::Stopped;
             break;
         }
         const LinkResult result = ProbeAddress(link, address, *param);
         if (result.EndsTheWork()) {
-            param->ended = result.status;
+            outcome.ended = result.status;
             break;
         }
     }
 
     serial.Close();
     return port;
-}
-
-void StartScanThread(ScanThreadParam& param, std::function<void(unsigned)> onEnded) {
-    param.hThread = std::thread([&param, onEnded = std::move(onEnded)] {
-        const unsigned port = ScanThreadProc(&param);
-        if (onEnded)
-            onEnded(port);
-    });
-    param.dwThreadId = static_cast<uint32_t>(std::hash<std::thread::id>{}(param.hThread.get_id()));
 }

@@ -134,12 +134,9 @@ LinkResult CCounterLink::Echo(uint8_t byte, LinkStep step, int index) {
     return result;
 }
 
-bool CCounterLink::SendEchoed(uint8_t byte) {
-    return m_port && Echo(byte, LinkStep::Command, 1).Ok();
-}
-
-// Waits for the quiet the last failed exchange calls for, then discards
-// what waits in the queue, so the echo read next is the echo of this byte.
+// Drains the line if the last failed exchange left bytes arriving, then
+// discards what waits in the queue, so the echo read next is the echo of
+// this byte.
 LinkResult CCounterLink::Probe(uint8_t address) {
     if (m_unsettled)
         Settle();
@@ -149,13 +146,22 @@ LinkResult CCounterLink::Probe(uint8_t address) {
 
 // Lets the line calm down: bytes a faulty counter still sends (a late
 // reply, stray bytes after the release byte) are read and dropped until
-// the line has been quiet for the longest reply interval.
+// the line has been quiet for the longest reply interval. A line on which
+// nothing arrives any more is left at once.
 void CCounterLink::Settle() {
     m_unsettled = false;
-    m_port->DrainInput(kSettleQuietMs, kSettleLimitMs);
+    m_port->DrainInput(m_settleWaitMs, kSettleQuietMs, kSettleLimitMs);
+    m_settleWaitMs = 0;
 }
 
-LinkResult CCounterLink::TrySelectAddress(const CSensor& sensor) {
+// The line is drained before the next address byte, waiting at least
+// waitMs for a first byte.
+void CCounterLink::Unsettle(uint32_t waitMs) {
+    m_unsettled = true;
+    m_settleWaitMs = std::max(m_settleWaitMs, waitMs);
+}
+
+LinkResult CCounterLink::SelectAddress(const CSensor& sensor) {
     if (!m_port)
         return Failure(LinkStatus::PortFailed);
     const auto address = static_cast<uint8_t>(kAddressBase + sensor.GetAddress());
@@ -163,14 +169,11 @@ LinkResult CCounterLink::TrySelectAddress(const CSensor& sensor) {
     if (result.status != LinkStatus::WrongEcho)
         return result;
     // Something else was on the line: let it pass, then ask once more.
-    m_unsettled = true;
+    Unsettle(kSettleGapMs);
     result = Probe(address);
-    m_unsettled = result.status == LinkStatus::WrongEcho;
+    if (result.status == LinkStatus::WrongEcho)
+        Unsettle(kSettleGapMs);
     return result;
-}
-
-bool CCounterLink::SelectAddress(CSensor& sensor) {
-    return TrySelectAddress(sensor).Ok();
 }
 
 bool CCounterLink::EndCommand() {
@@ -194,29 +197,18 @@ LinkResult CCounterLink::EchoBlock(std::string_view text, LinkStep step, bool pr
     return LinkResult();
 }
 
-bool CCounterLink::WriteBlock(const uint8_t* bytes, size_t length) {
-    if (!m_port || (length > 0 && !bytes))
-        return false;
-    const std::string_view text(reinterpret_cast<const char*>(bytes), length);
-    return EchoBlock(text, LinkStep::FlashText, true).Ok();
-}
-
-bool CCounterLink::WriteBlock(std::string_view text) {
-    return WriteBlock(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
-
 // Selects the counter and sends the first byte of its command. When that
 // byte comes back as another, the probe may have taken a stray byte for its
 // echo: the line calms down and both go once more.
 LinkResult CCounterLink::Begin(const CSensor& sensor, uint8_t first, LinkStep step) {
     LinkResult result;
     for (int round = 0; round < 2; ++round) {
-        result = TrySelectAddress(sensor);
+        result = SelectAddress(sensor);
         if (result.Ok())
             result = Echo(first, step, 1);
         if (result.status != LinkStatus::WrongEcho || result.step == LinkStep::Address)
             return result;
-        m_unsettled = true;
+        Unsettle(kSettleGapMs);
     }
     return result;
 }
@@ -230,19 +222,29 @@ LinkResult CCounterLink::EchoLineRest(std::string_view text, LinkStep textStep) 
     return result;
 }
 
-// A failure after the counter answered its address leaves bytes that may
-// still be on their way: the line must calm down before the next address
-// byte. A stop or a vanished device needs no calm line.
+// A failure after the counter answered its address may leave bytes on
+// their way: the line is drained before the next address byte while they
+// keep arriving. A failed reply waits as its read calls for (ReadReply);
+// any other failure just long enough to see whether bytes follow. A stop or
+// a vanished device needs no calm line.
 void CCounterLink::NoteFailure(const LinkResult& result) {
-    if (!result.Ok() && !result.EndsTheWork() && result.step != LinkStep::Address)
-        m_unsettled = true;
+    if (result.Ok() || result.EndsTheWork() || result.step == LinkStep::Address)
+        return;
+    const bool reply = result.step == LinkStep::ModelReply || result.step == LinkStep::SizesReply ||
+                       result.step == LinkStep::CalibrationReply;
+    Unsettle(reply ? m_replyWaitMs : kSettleGapMs);
 }
 
 // Reads a reply under its rule; the text is what arrived up to the first
-// zero byte. A reply that filled the buffer may go on, so the line must
-// calm down before the next address byte. Nothing is left to calm after a
-// complete reply: a sound counter sends nothing after its CR LF, and the
-// queue is discarded before the next address byte anyway.
+// zero byte, and m_replyWaitMs what a failure of this reply waits for
+// before the next address byte. A reply that did not come whole (none at
+// all, cut before its line end, or longer than the buffer) may still be on
+// its way, late or after a pause, and a counter busy sending it would not
+// echo the next address byte: the drain waits a whole reply interval for
+// it. A whole reply whose read ended on its interval or its total leaves a
+// line that is already quiet; one that ended at its line end, a line that
+// is looked at for a moment. A reply longer than the buffer is drained even
+// when its counter is read.
 LinkResult CCounterLink::ReadReply(ReadKind kind, LinkStep step, std::string& text) {
     const ReadRule& rule = kReadPlan[static_cast<int>(kind)];
     m_port->SetReadTotalTimeoutConstant(rule.totalConstantMs);
@@ -251,9 +253,12 @@ LinkResult CCounterLink::ReadReply(ReadKind kind, LinkStep step, std::string& te
     const bool framed = rule.framed && m_timing == ReplyTiming::Framed;
     if (!m_port->ReadFramed(buffer.data(), buffer.size(), framed ? &ReplyComplete : nullptr))
         return LineFailure();
-    if (m_port->LastReadEnd() == ReadEnd::Count)
-        m_unsettled = true;
     text.assign(buffer.begin(), std::find(buffer.begin(), buffer.end(), 0));
+    const ReadEnd end = m_port->LastReadEnd();
+    const bool whole = !text.empty() && text.back() == '\n' && end != ReadEnd::Count;
+    m_replyWaitMs = !whole ? kSettleQuietMs : (end == ReadEnd::Framed ? kSettleGapMs : 0);
+    if (end == ReadEnd::Count)
+        Unsettle(kSettleQuietMs);
     return text.empty() ? Failure(LinkStatus::NoReply, step) : LinkResult();
 }
 
@@ -281,10 +286,9 @@ template <typename Attempt> LinkResult CCounterLink::Attempts(Attempt attempt) {
 
 // ---------------------------------------------------------- identification
 
-// An unsupported model is a failure after the counter answered too: the
-// model read ends by its total time-out, so a reply cut short by a pause
-// may still go on.
-LinkResult CCounterLink::TryIdentify(CSensor& sensor) {
+// An unsupported model is no fault of the line: a model text that came
+// whole leaves nothing to drain; one cut short is drained (see ReadReply).
+LinkResult CCounterLink::Identify(CSensor& sensor) {
     if (!m_port)
         return Failure(LinkStatus::PortFailed);
     LinkResult result = Begin(sensor, kIdentify, LinkStep::Command);
@@ -294,14 +298,14 @@ LinkResult CCounterLink::TryIdentify(CSensor& sensor) {
     if (result.Ok() && !IsSupportedModel(reply)) {
         result = Failure(LinkStatus::NotSupported, LinkStep::ModelReply);
         result.model = StrippedModel(reply);
-    } else if (result.Ok()) {
-        sensor.SetModel(reply);
+        if (m_replyWaitMs > 0)
+            Unsettle(m_replyWaitMs);
+        EndCommand();
+        return result;
     }
+    if (result.Ok())
+        sensor.SetModel(reply);
     return Finish(result);
-}
-
-bool CCounterLink::Identify(CSensor& sensor) {
-    return TryIdentify(sensor).Ok();
 }
 
 bool CCounterLink::IsSupportedModel(const std::string& model) {
@@ -310,31 +314,23 @@ bool CCounterLink::IsSupportedModel(const std::string& model) {
 
 // ----------------------------------------------------------------- reading
 
-LinkResult CCounterLink::TryReadCounter(CSensor& sensor) {
-    LinkResult result = TrySelectAddress(sensor);
+LinkResult CCounterLink::ReadCounter(CSensor& sensor) {
+    LinkResult result = SelectAddress(sensor);
     if (result.Ok())
-        result = TryIdentify(sensor);
+        result = Identify(sensor);
     if (result.Ok())
-        result = TryReadSizes(sensor);
+        result = ReadSizes(sensor);
     if (result.Ok())
-        result = TryReadCalibration(sensor);
+        result = ReadCalibration(sensor);
     return result;
 }
 
-LinkResult CCounterLink::TryReadSizes(CSensor& sensor) {
+LinkResult CCounterLink::ReadSizes(CSensor& sensor) {
     return m_port ? ReadTable(sensor, kSizesTable) : Failure(LinkStatus::PortFailed);
 }
 
-LinkResult CCounterLink::TryReadCalibration(CSensor& sensor) {
+LinkResult CCounterLink::ReadCalibration(CSensor& sensor) {
     return m_port ? ReadTable(sensor, kCalibrationTable) : Failure(LinkStatus::PortFailed);
-}
-
-bool CCounterLink::ReadSizes(CSensor& sensor) {
-    return TryReadSizes(sensor).Ok();
-}
-
-bool CCounterLink::ReadCalibration(CSensor& sensor) {
-    return TryReadCalibration(sensor).Ok();
 }
 
 // Up to three attempts, then one release byte whatever the outcome.
@@ -365,20 +361,12 @@ LinkResult CCounterLink::ReadAttempt(CSensor& sensor, const Table& table) {
 
 // ------------------------------------------------------------- programming
 
-LinkResult CCounterLink::TrySendSizes(CSensor& sensor, const std::string& text) {
+LinkResult CCounterLink::SendSizes(CSensor& sensor, const std::string& text) {
     return m_port ? SendTable(sensor, kSizesTable, text) : Failure(LinkStatus::PortFailed);
 }
 
-LinkResult CCounterLink::TrySendCalibration(CSensor& sensor, const std::string& text) {
+LinkResult CCounterLink::SendCalibration(CSensor& sensor, const std::string& text) {
     return m_port ? SendTable(sensor, kCalibrationTable, text) : Failure(LinkStatus::PortFailed);
-}
-
-bool CCounterLink::SendSizes(CSensor& sensor, const std::string& text) {
-    return TrySendSizes(sensor, text).Ok();
-}
-
-bool CCounterLink::SendCalibration(CSensor& sensor, const std::string& text) {
-    return TrySendCalibration(sensor, text).Ok();
 }
 
 // Up to three attempts, then one release byte whatever the outcome.
@@ -401,7 +389,7 @@ LinkResult CCounterLink::SendAttempt(CSensor& sensor, const Table& table, const 
     return table.parse(text, sensor) ? result : Failure(LinkStatus::BadReply, table.text);
 }
 
-LinkResult CCounterLink::TrySetFlash(CSensor& sensor, bool on) {
+LinkResult CCounterLink::SetFlash(CSensor& sensor, bool on) {
     if (!m_port)
         return Failure(LinkStatus::PortFailed);
     const std::string_view text = on ? kFlashOn : kFlashOff;
@@ -411,8 +399,4 @@ LinkResult CCounterLink::TrySetFlash(CSensor& sensor, bool on) {
         result = EchoBlock(text.substr(1), LinkStep::FlashText, true, 2);
     }
     return Finish(result);
-}
-
-bool CCounterLink::SetFlash(CSensor& sensor, bool on) {
-    return TrySetFlash(sensor, on).Ok();
 }

@@ -18,18 +18,16 @@ class IProgressIndicator;
 // with the address byte of one counter, every byte written is checked by its
 // echo, and every exchange ends with the release byte.
 //
-// Each operation comes twice: TryX returns a LinkResult that says what
-// happened (done, or where and why it failed), and X returns true for
-// success. Only the bool wrappers of programming and validation show the
-// validation messages; nothing throws.
+// Every operation returns a LinkResult that says what happened (done, or
+// where and why it failed); nothing is shown and nothing throws.
 //
 // The line stays in step: what waits in the receive queue is discarded
-// before every address byte, and after an exchange in which a counter
-// answered and then failed the link waits until the line has been quiet
-// before its next address byte, so a faulty counter never hides the
-// counters after it. An address probe that reads anything but its echo,
-// or whose command's first byte then comes back as another, waits for the
-// quiet and probes once more.
+// before every address byte. After an exchange in which a counter answered
+// and then failed, and after an address probe that read anything but its
+// echo, the link drains the line while bytes keep arriving, so a faulty
+// counter never hides the counters after it; a line that is already silent
+// costs nothing. A probe that read a wrong echo, or whose command's first
+// byte then came back as another, is made once more after the drain.
 //
 // A size or calibration reply read ends as soon as the bytes received form
 // a complete reply (ReplyTiming::Framed, the default) or only by the read's
@@ -53,10 +51,12 @@ public:
     static constexpr size_t kSizesReplySize = 1024;
     static constexpr size_t kCalibrationReplySize = 256;
     static constexpr int kAttempts = 3;
-    // The most sizes a counter holds.
-    static constexpr int kMaxSizes = 32;
-    // After a failed exchange: the quiet that ends the wait (the longest
-    // reply interval), and the longest wait.
+    // Draining the line after a failed exchange or an odd probe: how long
+    // it looks for a first byte when one may follow at once (some character
+    // times, and the latency of a USB adapter); once bytes arrive, the quiet
+    // that ends the longest reply interval, for at most the limit. After a
+    // reply that did not come whole, the first wait is the quiet itself.
+    static constexpr uint32_t kSettleGapMs = 20;
     static constexpr uint32_t kSettleQuietMs = 200;
     static constexpr uint32_t kSettleLimitMs = 2000;
 
@@ -74,24 +74,16 @@ public:
     ReplyTiming GetReplyTiming() const { return m_timing; }
 
     // --- Framing ---
-    // Writes byte and reads its echo (total read constant 50 ms).
-    bool SendEchoed(uint8_t byte);
     // Sends the sensor's address byte, awaiting its echo. Used alone as a
     // presence test; no release byte follows it then.
-    LinkResult TrySelectAddress(const CSensor& sensor);
-    bool SelectAddress(CSensor& sensor);
+    LinkResult SelectAddress(const CSensor& sensor);
     // Writes the release byte; reads nothing.
     bool EndCommand();
-    // Writes the bytes one at a time, each checked by its echo, stepping the
-    // progress indicator once per matched byte. Stops at the first failure.
-    bool WriteBlock(const uint8_t* bytes, size_t length);
-    bool WriteBlock(std::string_view text);
 
     // --- Identification ---
     // Asks for the model text (one attempt); stores it in the sensor only
     // when the model is supported.
-    LinkResult TryIdentify(CSensor& sensor);
-    bool Identify(CSensor& sensor);
+    LinkResult Identify(CSensor& sensor);
     // Whether the model, stripped of spaces, CRs and LFs at both ends, is in
     // the supported-models list.
     static bool IsSupportedModel(const std::string& model);
@@ -99,11 +91,9 @@ public:
     // --- Reading (three attempts each) ---
     // Select, identify, read the sizes and read the calibration, each only
     // if all before it succeeded: what a scan does for one address.
-    LinkResult TryReadCounter(CSensor& sensor);
-    LinkResult TryReadSizes(CSensor& sensor);
-    LinkResult TryReadCalibration(CSensor& sensor);
-    bool ReadSizes(CSensor& sensor);
-    bool ReadCalibration(CSensor& sensor);
+    LinkResult ReadCounter(CSensor& sensor);
+    LinkResult ReadSizes(CSensor& sensor);
+    LinkResult ReadCalibration(CSensor& sensor);
     // True when the reply is well formed and the hexadecimal number after
     // "C/S" equals the byte sum of the data before it (see ReplyFormat.h).
     static bool CheckReply(const std::string& reply);
@@ -117,37 +107,22 @@ public:
     static bool ParseSizes(const std::string& text, CSensor& sensor);
     static bool ParseCalibration(const std::string& text, CSensor& sensor);
 
-    // --- Validation ---
-    // Sort the table in place and check it against the counter's rules:
-    // Done, or Refused with the messages to show. Nothing is shown.
-    static LinkResult CheckSizes(CSizeList& sizes);
-    static LinkResult CheckCalibration(CCalCurve& curve);
-    // The same, showing the messages of a refusal; true when accepted.
-    static bool ValidateSizes(CSizeList& sizes);
-    static bool ValidateCalibration(CCalCurve& curve);
-    // Shows the messages of a Refused result, in order (nothing otherwise).
-    static void ShowRefusal(const LinkResult& result);
-
     // --- Programming ---
-    // Sort, validate, format, send with up to three attempts, and update
-    // the sensor record to the values as sent. A refused table sends
-    // nothing; TryX shows nothing, X shows the refusal's messages.
-    LinkResult TryProgramSizes(CSensor& sensor, CSizeList& sizes);
-    LinkResult TryProgramCalibration(CSensor& sensor, CCalCurve& curve);
-    bool ProgramSizes(CSensor& sensor, CSizeList& sizes);
-    bool ProgramCalibration(CSensor& sensor, CCalCurve& curve);
+    // Sort and check the table under the table rules (TableRules.h), format
+    // it, send it with up to three attempts, and update the sensor record to
+    // the values as sent. A refused table sends nothing.
+    LinkResult ProgramSizes(CSensor& sensor, CSizeList& sizes);
+    LinkResult ProgramCalibration(CSensor& sensor, CCalCurve& curve);
     // Replace text with the counter's text for the values; false when empty.
     static bool FormatSizes(const CSizeList& sizes, std::string& text);
     static bool FormatCalibration(const CCalCurve& curve, std::string& text);
     // The 6 least significant hex digits, upper case, zero-padded.
     static std::string FormatChecksum(uint32_t value);
-    LinkResult TrySendSizes(CSensor& sensor, const std::string& text);
-    LinkResult TrySendCalibration(CSensor& sensor, const std::string& text);
-    bool SendSizes(CSensor& sensor, const std::string& text);
-    bool SendCalibration(CSensor& sensor, const std::string& text);
+    // Send a text the table rules have prepared, as it stands.
+    LinkResult SendSizes(CSensor& sensor, const std::string& text);
+    LinkResult SendCalibration(CSensor& sensor, const std::string& text);
     // Switches the counter's flash on or off (one attempt).
-    LinkResult TrySetFlash(CSensor& sensor, bool on);
-    bool SetFlash(CSensor& sensor, bool on);
+    LinkResult SetFlash(CSensor& sensor, bool on);
 
 private:
     enum class ReadKind;
@@ -172,12 +147,17 @@ private:
     LinkResult SendAttempt(CSensor& sensor, const Table& table, const std::string& text);
     template <typename Attempt> LinkResult Attempts(Attempt attempt);
     void Settle();
+    void Unsettle(uint32_t waitMs);
 
     ISerialLine* m_port;
     IProgressIndicator* m_progress;
     ReplyTiming m_timing;
     // A counter answered and then failed (or a reply filled its buffer):
-    // bytes may still be on their way, so the line must calm down before
-    // the next address byte.
+    // bytes may still be on their way, so the line is drained before the
+    // next address byte if they keep arriving.
     bool m_unsettled = false;
+    // How long the drain waits for a first byte (0: a look without waiting).
+    uint32_t m_settleWaitMs = 0;
+    // What a failure of the last reply read calls for (see ReadReply).
+    uint32_t m_replyWaitMs = 0;
 };

@@ -1,9 +1,7 @@
 #include "link/CSerialPort.h"
 
 #include "link/CStopSignal.h"
-#include "link/IMessageDisplay.h"
 #include "link/PortOpenError.h"
-#include "res/StringTable.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,7 +31,7 @@ bool CSerialPort::IsOpen() const {
     return m_device.IsOpen();
 }
 
-PortOpenFailure CSerialPort::TryOpen(uint8_t port) {
+PortOpenFailure CSerialPort::Open(uint8_t port) {
     if (IsOpen())
         Close();
     m_portNumber = port;
@@ -56,22 +54,6 @@ PortOpenFailure CSerialPort::OpenFailed(PortOpenFailure failure, int error) {
     m_openFailure = failure;
     m_openError = error;
     return failure;
-}
-
-bool CSerialPort::Open(uint8_t port) {
-    if (TryOpen(port) == PortOpenFailure::None)
-        return true;
-    ShowOpenFailure();
-    return false;
-}
-
-void CSerialPort::ShowOpenFailure() const {
-    const unsigned id = PortOpenMessageId(m_openFailure);
-    if (id == 0)
-        return;
-    const std::string caption =
-        LoadString(IDS_PORT_OPEN_FAILED) + " " + std::to_string(m_portNumber);
-    MessageDisplay().Show(id, LoadString(id), caption, MsgButtons::Ok, MsgIcon::Warning);
 }
 
 bool CSerialPort::Close() {
@@ -218,12 +200,14 @@ void CSerialPort::Report(TrafficDirection direction, const uint8_t* bytes, size_
         m_traffic->OnTraffic({m_portNumber, direction, Clock::now(), bytes, count});
 }
 
-bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
+// The first wait ends waitMs after the call (a look without waiting for 0);
+// every byte read resets the wait to quietMs.
+bool CSerialPort::DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) {
     if (!ReadyForTransfer())
         return false;
-    const Clock::time_point limit = Clock::now() + std::chrono::milliseconds(limitMs);
-    const std::chrono::milliseconds quiet(quietMs);
-    Clock::time_point quietUntil = Clock::now() + quiet;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point limit = start + std::chrono::milliseconds(limitMs);
+    Clock::time_point quietUntil = start + std::chrono::milliseconds(waitMs);
     uint8_t scratch[256];
     for (;;) {
         const Clock::time_point deadline = std::min(quietUntil, limit);
@@ -236,6 +220,6 @@ bool CSerialPort::DrainInput(uint32_t quietMs, uint32_t limitMs) {
         const Clock::time_point now = Clock::now();
         if (now >= limit)
             return true;
-        quietUntil = now + quiet;
+        quietUntil = now + std::chrono::milliseconds(quietMs);
     }
 }

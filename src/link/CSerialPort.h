@@ -29,16 +29,13 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
     ~CSerialPort() override;
 
-    // Opens without showing anything; returns why it failed (None: open).
-    PortOpenFailure TryOpen(uint8_t port);
-    // Whether com port could be opened now, without showing anything and
-    // without touching its line: takes the device exclusively as TryOpen
-    // does and releases it at once. error receives the system's error code
-    // behind a failure (0 when none).
+    // Opens and configures the port; returns why it failed (None: open).
+    // Nothing is shown: the caller turns a failure into its words.
+    PortOpenFailure Open(uint8_t port);
+    // Whether com port could be opened now, without touching its line:
+    // takes the device exclusively as Open does and releases it at once.
+    // error receives the system's error code behind a failure (0 when none).
     static PortOpenFailure Probe(uint8_t port, int* error = nullptr);
-    // TryOpen, then the warning for a port in use or not permitted before
-    // returning false; GetOpenFailure() then says why it failed.
-    bool Open(uint8_t port);
     bool Close();
     bool IsOpen() const;
 
@@ -52,7 +49,7 @@ public:
     bool SetReadIntervalTimeout(uint32_t ms) override;
     bool SetReadTotalTimeoutConstant(uint32_t ms) override;
     void DiscardInput() override;
-    bool DrainInput(uint32_t quietMs, uint32_t limitMs) override;
+    bool DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) override;
 
     ReadEnd LastReadEnd() const override { return m_lastReadEnd; }
     size_t GetLastReadCount() const override { return m_lastReadCount; }
@@ -80,7 +77,6 @@ public:
 
 private:
     PortOpenFailure OpenFailed(PortOpenFailure failure, int error);
-    void ShowOpenFailure() const;
     bool Fail(LineFault fault);
     bool FailFrom(DeviceStatus status);
     bool ReadyForTransfer();

@@ -49,10 +49,12 @@ public:
 
     // Discards what waits in the receive queue.
     virtual void DiscardInput() = 0;
-    // Reads and discards until the line has been quiet for quietMs (counted
-    // from the call and from every byte discarded), for at most limitMs.
-    // False when the line failed meanwhile (LastFault says why).
-    virtual bool DrainInput(uint32_t quietMs, uint32_t limitMs) = 0;
+    // Reads and discards while bytes keep arriving. What waits is taken at
+    // once; when nothing did and no byte comes within waitMs (0: no wait),
+    // the line is silent and the drain ends. Otherwise it goes on until
+    // quietMs pass without a byte, for at most limitMs. False when the line
+    // failed meanwhile (LastFault says why).
+    virtual bool DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) = 0;
 
     virtual ReadEnd LastReadEnd() const = 0;
     // Bytes the last Read received.

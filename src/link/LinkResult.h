@@ -34,6 +34,16 @@ enum class LinkStep {
     CalibrationReply,
 };
 
+// The table rule that refused a table or a value (TableRules.h).
+enum class TableRule {
+    None,
+    Count,      // too few or too many values
+    Range,      // a value outside its field's range
+    Order,      // values not strictly ascending
+    FieldWidth, // a size that the counter's 3-character field cannot carry
+    ReplySize,  // a curve whose reply would not fit the counter's buffer
+};
+
 // A message for the user: its string-table id and its text.
 struct LinkMessage {
     unsigned id = 0;
@@ -52,7 +62,8 @@ struct LinkResult {
     int attempts = 0;
     // NotSupported: the model text, stripped.
     std::string model;
-    // Refused: what to show, in order.
+    // Refused: the rule, and what to show, in order.
+    TableRule rule = TableRule::None;
     std::vector<LinkMessage> messages;
 
     bool Ok() const { return status == LinkStatus::Done; }

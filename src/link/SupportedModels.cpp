@@ -42,12 +42,12 @@ std::string VariableFile() {
     return (path && *path) ? std::string(path) : std::string();
 }
 
-ModelList ReadStore() {
+} // namespace
+
+ModelList ReadSupportedModels() {
     const std::string file = VariableFile();
     return file.empty() ? ReadDefaultModelStore() : ReadModelsFile(file);
 }
-
-} // namespace
 
 ModelList ReadModelsFile(const std::string& path) {
     ModelList list;
@@ -91,15 +91,15 @@ std::string SupportedModelsPlace() {
 }
 
 bool SupportedModelsFileReadable() {
-    return ReadStore().readable;
+    return ReadSupportedModels().readable;
 }
 
 std::string SupportedModelsProblem() {
-    return ReadStore().problem;
+    return ReadSupportedModels().problem;
 }
 
 std::vector<std::string> ListedModels() {
-    return ReadStore().models;
+    return ReadSupportedModels().models;
 }
 
 bool IsModelListed(const std::string& strippedModel) {

@@ -31,6 +31,9 @@ std::string SupportedModelsPath();
 // key <key>".
 std::string SupportedModelsPlace();
 
+// The store read once: whether it could be, why not, and its models.
+ModelList ReadSupportedModels();
+
 // True when the store exists and can be read (for "file missing" hints).
 bool SupportedModelsFileReadable();
 

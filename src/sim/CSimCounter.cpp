@@ -264,11 +264,17 @@ void CSimCounter::Program(char command, const std::string& text) {
 }
 
 // The faults for the reply to query: all of them, or, when the reply
-// faults are limited to other queries, none of the reply faults.
+// faults are limited to other queries or have been used up, none of the
+// reply faults.
 SimFaults CSimCounter::ReplyFaults(char query) const {
     SimFaults faults = m_config.faults;
-    if (faults.replyFaultsOn.empty() || faults.replyFaultsOn.find(query) != std::string::npos)
+    const bool onQuery =
+        faults.replyFaultsOn.empty() || faults.replyFaultsOn.find(query) != std::string::npos;
+    const bool left = faults.replyFaultsFor < 0 || m_faultedReplies < faults.replyFaultsFor;
+    if (onQuery && left) {
+        ++m_faultedReplies;
         return faults;
+    }
     const SimFaults none;
     faults.badChecksum = none.badChecksum;
     faults.noMarker = none.noMarker;

@@ -80,6 +80,8 @@ private:
     const int m_address;
     mutable std::mutex m_mutex;
     SimCounterConfig m_config;
+    // Replies that got the reply faults so far (SimFaults::replyFaultsFor).
+    mutable int m_faultedReplies = 0;
     bool m_present = true;
     bool m_flashOn = false;
     int m_flashCommands = 0;

@@ -235,12 +235,13 @@ void CSimPort::HangUp() {
     }
 }
 
-// Called on the port's thread only, which serves nothing afterwards.
+// Called on the port's thread only, which serves nothing afterwards. The
+// flag is set first, so whoever sees the line hang up also sees it set.
 void CSimPort::CloseMaster() {
+    m_hungUp = true;
     if (m_master >= 0)
         close(m_master);
     m_master = -1;
-    m_hungUp = true;
 }
 
 void CSimPort::Record(const SimTranscriptEntry& entry) {

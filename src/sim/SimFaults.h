@@ -36,6 +36,9 @@ struct SimFaults {
     // (noReply, replyDelayMs, the gap, noise, overlongBytes, badChecksum,
     // noMarker) touch; empty: all of them.
     std::string replyFaultsOn;
+    // Only the first this many of those replies get the reply faults; the
+    // later ones are sound (-1: every one).
+    int replyFaultsFor = -1;
     // The echo of this byte (0: the address byte) comes lateEchoMs late; -1: never.
     int lateEchoAt = -1;
     int lateEchoMs = 0;

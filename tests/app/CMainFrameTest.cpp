@@ -7,7 +7,7 @@
 #include "app/seams/CQtMessageDisplay.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "link/IProgressIndicator.h"
 
 #include <QApplication>

@@ -1,4 +1,5 @@
 #include "discovery/ScanThread.h"
+#include "discovery/CScanOwner.h"
 #include "discovery/IScanSink.h"
 #include "discovery/ScanRunner.h"
 #include "link/CSerialPort.h"
@@ -6,7 +7,6 @@
 #include "model/CSensor.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
-#include "support/FakeMessageDisplay.h"
 #include "support/RecordingProgress.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +21,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -46,35 +47,51 @@ private:
 };
 
 // Records the reports of scan threads as "opened P", "found P A" and
-// "done P A", and keeps the found records.
+// "done P A", keeps the found records and counts the threads that ended.
 class RecordingSink : public IScanSink {
 public:
-    void PortOpened(int port) override { Add("opened " + std::to_string(port)); }
-    void SensorFound(std::unique_ptr<CSensor> sensor) override {
-        Add("found " + std::to_string(sensor->GetPort()) + " " +
-            std::to_string(sensor->GetAddress()));
+    void Post(ScanEvent event) override {
+        const std::string where = std::to_string(event.port) + " " + std::to_string(event.address);
         std::lock_guard lock(m_mutex);
-        m_sensors.push_back(std::move(sensor));
-    }
-    void AddressDone(int port, int address) override {
-        Add("done " + std::to_string(port) + " " + std::to_string(address));
+        switch (event.kind) {
+        case ScanEvent::Kind::PortOpened:
+            m_events.push_back("opened " + std::to_string(event.port));
+            break;
+        case ScanEvent::Kind::SensorFound:
+            m_events.push_back("found " + std::to_string(event.sensor->GetPort()) + " " +
+                               std::to_string(event.sensor->GetAddress()));
+            m_sensors.push_back(std::move(event.sensor));
+            break;
+        case ScanEvent::Kind::AddressDone:
+            m_events.push_back("done " + where);
+            break;
+        case ScanEvent::Kind::ThreadEnded:
+            ++m_ended;
+            break;
+        default:
+            break;
+        }
     }
 
-    std::vector<std::string> Events() const {
+    std::vector<std::string> Events(int port = 0) const {
         std::lock_guard lock(m_mutex);
-        return m_events;
+        std::vector<std::string> events;
+        for (const std::string& event : m_events)
+            if (port == 0 || event.find(" " + std::to_string(port)) == event.find(' '))
+                events.push_back(event);
+        return events;
     }
     const CSensor& Sensor(size_t i) const { return *m_sensors.at(i); }
-
-private:
-    void Add(const std::string& event) {
+    int Ended() const {
         std::lock_guard lock(m_mutex);
-        m_events.push_back(event);
+        return m_ended;
     }
 
+private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_events;
     std::vector<std::unique_ptr<CSensor>> m_sensors;
+    int m_ended = 0;
 };
 
 SimCounterConfig Counter(int address, const std::string& model, std::vector<double> sizes,
@@ -139,7 +156,6 @@ protected:
     std::string m_modelsPath;
     ScopedEnv m_portDir;
     ScopedEnv m_models;
-    FakeMessageDisplay m_display;
 };
 
 TEST_F(ScanThreadTest, PortWithoutCountersReportsOpenedThenEveryAddressInOrder) {
@@ -149,7 +165,6 @@ TEST_F(ScanThreadTest, PortWithoutCountersReportsOpenedThenEveryAddressInOrder) 
     EXPECT_EQ(Scan(1, sink), 1u);
 
     EXPECT_EQ(sink.Events(), ExpectedEvents(1, {}));
-    EXPECT_TRUE(m_display.Messages().empty());
 }
 
 TEST_F(ScanThreadTest, ReportsSupportedReadableCountersInAddressOrderWithTheirTables) {
@@ -190,22 +205,26 @@ TEST_F(ScanThreadTest, MissingPortEndsAtOnceWithoutReportsOrMessages) {
 
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_TRUE(sink.Events().empty());
-    EXPECT_TRUE(m_display.Messages().empty());
 }
 
-TEST_F(ScanThreadTest, PortInUseShowsTheInUseMessageAndReportsNothing) {
+TEST_F(ScanThreadTest, PortInUseSaysWhyOnceAndReportsNothing) {
     m_network.AddPort(4);
     CSerialPort holder;
-    ASSERT_TRUE(holder.Open(4));
+    ASSERT_EQ(holder.Open(4), PortOpenFailure::None);
     RecordingSink sink;
+    std::vector<std::pair<int, PortOpenFailure>> told;
+    ScanThreadParam param;
+    param.nPort = 4;
+    param.pView = &sink;
+    param.onOpenFailure = [&](uint8_t port, PortOpenFailure failure) {
+        told.emplace_back(port, failure);
+    };
 
-    EXPECT_EQ(Scan(4, sink), 4u);
+    EXPECT_EQ(ScanThreadProc(&param), 4u);
 
     EXPECT_TRUE(sink.Events().empty());
-    ASSERT_EQ(m_display.Messages().size(), 1u);
-    EXPECT_EQ(m_display.Messages()[0].id, unsigned(IDS_PORT_IN_USE));
-    EXPECT_EQ(m_display.Messages()[0].text, LoadString(IDS_PORT_IN_USE));
-    EXPECT_EQ(m_display.Messages()[0].caption, "Unable to open serial port 4");
+    EXPECT_EQ(told, (std::vector<std::pair<int, PortOpenFailure>>{{4, PortOpenFailure::InUse}}));
+    EXPECT_EQ(param.outcome.openFailure, PortOpenFailure::InUse);
 }
 
 TEST_F(ScanThreadTest, RunnerScansPortsTogetherAndReturnsEveryRecord) {
@@ -237,34 +256,86 @@ TEST_F(ScanThreadTest, RunnerScansPortsTogetherAndReturnsEveryRecord) {
 
 } // namespace
 
-// A stop during a paced scan ends the thread within the exchange in progress:
-// what it reported is the start of a normal scan, in order, and the port is
-// free again at once.
-TEST_F(ScanThreadTest, StopEndsTheScanMidwayAndReleasesThePort) {
+// A stop during a paced scan ends every thread within the exchange in
+// progress: what each port reported is the start of a normal scan, in
+// order, every thread says it ended, and the ports are free again at once.
+TEST_F(ScanThreadTest, OwnerStopEndsTheScanMidwayAndReleasesThePorts) {
     m_network.AddPort(6).AddCounter(Counter(3, "KTR-100", {0.3, 0.5}, {{0.3, 100}, {0.5, 150}}));
+    m_network.AddPort(7).AddCounter(Counter(1, "KTR-200", {0.3}, {{0.3, 100}}));
     m_network.SetPacing(true);
-    CStopSignal stop;
     RecordingSink sink;
-    ScanThreadParam param;
-    param.nPort = 6;
-    param.pView = &sink;
-    param.stop = &stop;
-    StartScanThread(param);
+    CScanOwner owner(sink);
+    owner.Start({6, 7});
+    EXPECT_TRUE(owner.IsRunning());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto requested = std::chrono::steady_clock::now();
-    stop.Request();
-    param.hThread.join();
-    const auto ended = std::chrono::steady_clock::now() - requested;
-    EXPECT_LT(ended, std::chrono::milliseconds(1000));
+    owner.Stop();
+    owner.Join();
+    EXPECT_LT(std::chrono::steady_clock::now() - requested, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(owner.IsRunning());
+    EXPECT_EQ(sink.Ended(), 2);
 
-    const std::vector<std::string> events = sink.Events();
-    const std::vector<std::string> full = ExpectedEvents(6, {3});
-    ASSERT_GE(events.size(), 2u) << "the port opened and some addresses were probed";
-    ASSERT_LT(events.size(), full.size()) << "the scan was not cut short";
-    EXPECT_TRUE(std::equal(events.begin(), events.end(), full.begin()));
-    CSerialPort again;
-    EXPECT_TRUE(again.Open(6));
-    EXPECT_TRUE(m_display.Messages().empty());
+    for (int port : {6, 7}) {
+        const std::vector<std::string> events = sink.Events(port);
+        const std::vector<std::string> full = ExpectedEvents(port, {port == 6 ? 3 : 1});
+        ASSERT_GE(events.size(), 2u) << "the port opened and some addresses were probed";
+        ASSERT_LT(events.size(), full.size()) << "the scan was not cut short";
+        EXPECT_TRUE(std::equal(events.begin(), events.end(), full.begin())) << port;
+        CSerialPort again;
+        EXPECT_EQ(again.Open(uint8_t(port)), PortOpenFailure::None) << "COM" << port;
+    }
+    ASSERT_EQ(owner.Outcomes().size(), 2u);
+    for (const PortScanOutcome& outcome : owner.Outcomes())
+        EXPECT_EQ(outcome.ended, LinkStatus::Stopped);
+}
+
+// Ports in use or not permitted are asked about once each, through the
+// owner's handler, and their outcomes say so next to the port that was
+// scanned; after a stop nobody is asked.
+TEST_F(ScanThreadTest, OwnerAsksOncePerHeldPortAndKeepsEveryPortsOutcome) {
+    m_network.AddPort(4);
+    m_network.AddPort(5);
+    m_network.AddPort(6).AddCounter(Counter(2, "OPC-50\r\n", {0.3}, {{0.3, 100}}));
+    CSerialPort holder4, holder5;
+    ASSERT_EQ(holder4.Open(4), PortOpenFailure::None);
+    ASSERT_EQ(holder5.Open(5), PortOpenFailure::None);
+    std::mutex mutex;
+    std::vector<int> asked;
+    const auto ask = [&](uint8_t port, PortOpenFailure failure) {
+        EXPECT_EQ(failure, PortOpenFailure::InUse);
+        std::lock_guard lock(mutex);
+        asked.push_back(port);
+    };
+    RecordingSink sink;
+    {
+        CScanOwner owner(sink);
+        owner.SetOpenFailureHandler(ask);
+        owner.Start({4, 5, 6, 9});
+        owner.Join();
+        std::sort(asked.begin(), asked.end());
+        EXPECT_EQ(asked, (std::vector<int>{4, 5}));
+        const std::vector<PortScanOutcome>& outcomes = owner.Outcomes();
+        ASSERT_EQ(outcomes.size(), 4u);
+        EXPECT_EQ(outcomes[0].port, 4);
+        EXPECT_EQ(outcomes[0].openFailure, PortOpenFailure::InUse);
+        EXPECT_EQ(outcomes[1].openFailure, PortOpenFailure::InUse);
+        EXPECT_EQ(outcomes[2].openFailure, PortOpenFailure::None);
+        EXPECT_EQ(outcomes[2].ended, LinkStatus::Done);
+        ASSERT_EQ(outcomes[2].passedOver.size(), 1u);
+        EXPECT_EQ(outcomes[2].passedOver[0].address, 2);
+        EXPECT_EQ(outcomes[2].passedOver[0].result.status, LinkStatus::NotSupported);
+        EXPECT_EQ(outcomes[3].openFailure, PortOpenFailure::NoSuchPort);
+        EXPECT_EQ(sink.Ended(), 4);
+    }
+
+    asked.clear();
+    CStopSignal stop;
+    stop.Request();
+    CScanOwner stopped(sink, &stop);
+    stopped.SetOpenFailureHandler(ask);
+    stopped.Start({4, 5});
+    stopped.Join();
+    EXPECT_TRUE(asked.empty());
 }
 
 // The device vanishes while a counter is asked for its model: the scan
@@ -282,15 +353,14 @@ TEST_F(ScanThreadTest, PortThatVanishesEndsTheScanAtOnceAsGone) {
     param.pView = &sink;
 
     const auto start = std::chrono::steady_clock::now();
-    StartScanThread(param);
-    param.hThread.join();
+    ScanThreadProc(&param);
     const auto took = std::chrono::steady_clock::now() - start;
 
     std::vector<std::string> expected = ExpectedEvents(7, {1});
     expected.resize(1 + 2 + 3); // opened; 0; found 1, done 1; done 2; done 3
     EXPECT_EQ(sink.Events(), expected);
-    EXPECT_EQ(param.ended, LinkStatus::PortGone);
-    EXPECT_EQ(param.openFailure, PortOpenFailure::None);
+    EXPECT_EQ(param.outcome.ended, LinkStatus::PortGone);
+    EXPECT_EQ(param.outcome.openFailure, PortOpenFailure::None);
     // The 28 addresses after it alone would take 28 x 51 ms.
     EXPECT_LT(took, std::chrono::milliseconds(1400));
     EXPECT_TRUE(port.HasHungUp());

@@ -4,11 +4,11 @@
 #include "link/CCounterLink.h"
 
 #include "link/ReplyFormat.h"
+#include "link/TableRules.h"
 
 #include "CCounterLinkTestLocale.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
-#include "support/FakeMessageDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,14 @@
 #include <vector>
 
 namespace {
+
+// The message ids of a refusal, in order.
+std::vector<unsigned> Ids(const LinkResult& result) {
+    std::vector<unsigned> ids;
+    for (const LinkMessage& message : result.messages)
+        ids.push_back(message.id);
+    return ids;
+}
 
 using L = CCounterLink;
 
@@ -302,30 +310,25 @@ TEST_P(CounterTextTest, SizeValidation) {
         {Ascending(33), {IDS_TOO_MANY_SIZES}},
         {Ascending(40), {IDS_TOO_MANY_SIZES}},
     };
-    FakeMessageDisplay display;
     for (const auto& c : cases) {
-        display.Clear();
         CSizeList sizes = Sizes(c.sizes);
-        EXPECT_EQ(L::ValidateSizes(sizes), c.messages.empty()) << testing::PrintToString(c.sizes);
-        EXPECT_EQ(display.Ids(), c.messages) << testing::PrintToString(c.sizes);
+        const LinkResult result = TableRules::CheckSizes(sizes);
+        EXPECT_EQ(result.Ok(), c.messages.empty()) << testing::PrintToString(c.sizes);
+        EXPECT_EQ(Ids(result), c.messages) << testing::PrintToString(c.sizes);
     }
 }
 
-TEST(CounterText, ValidationSortsAndWarnsLikeEveryAppMessage) {
-    FakeMessageDisplay display;
+TEST(CounterText, ValidationSortsAndNamesTheRefusedRule) {
     CSizeList sizes = Sizes({1.0, 0.3});
-    EXPECT_TRUE(L::ValidateSizes(sizes));
+    EXPECT_TRUE(TableRules::CheckSizes(sizes).Ok());
     EXPECT_EQ(Values(sizes), (std::vector<double>{0.3, 1.0}));
 
     CSizeList duplicates = Sizes({0.5, 0.5});
-    EXPECT_FALSE(L::ValidateSizes(duplicates));
-    ASSERT_EQ(display.Messages().size(), 1u);
-    const auto shown = display.Messages()[0];
-    EXPECT_EQ(shown.text, LoadString(IDS_SIZES_NOT_ASCENDING));
-    EXPECT_EQ(shown.caption, "KTRSetup");
-    EXPECT_EQ(shown.buttons, MsgButtons::Ok);
-    EXPECT_EQ(shown.icon, MsgIcon::Warning);
-    EXPECT_FALSE(LoadString(IDS_SIZE_TOO_LARGE).empty());
+    const LinkResult refused = TableRules::CheckSizes(duplicates);
+    EXPECT_EQ(refused.status, LinkStatus::Refused);
+    EXPECT_EQ(refused.rule, TableRule::Order);
+    ASSERT_EQ(refused.messages.size(), 1u);
+    EXPECT_EQ(refused.messages[0].text, LoadString(IDS_SIZES_NOT_ASCENDING));
 }
 
 // count points whose texts take 14 bytes each (" 10.125 1000.5").
@@ -367,13 +370,11 @@ TEST_P(CounterTextTest, CalibrationValidation) {
         {LongCurve(26), {IDS_CAL_REPLY_TOO_LONG}},
         {LongCurve(17), {}},
     };
-    FakeMessageDisplay display;
     for (const auto& c : cases) {
-        display.Clear();
         CCalCurve curve = Curve(c.points);
-        EXPECT_EQ(L::ValidateCalibration(curve), c.messages.empty())
-            << testing::PrintToString(c.points);
-        EXPECT_EQ(display.Ids(), c.messages) << testing::PrintToString(c.points);
+        const LinkResult result = TableRules::CheckCalibration(curve);
+        EXPECT_EQ(result.Ok(), c.messages.empty()) << testing::PrintToString(c.points);
+        EXPECT_EQ(Ids(result), c.messages) << testing::PrintToString(c.points);
     }
 }
 
@@ -381,7 +382,7 @@ TEST_P(CounterTextTest, CalibrationValidation) {
 // the calibration reply while one more would not.
 TEST_P(CounterTextTest, TooLongCurveSaysHowManyPointsFit) {
     CCalCurve curve = Curve(LongCurve(26));
-    const LinkResult result = L::CheckCalibration(curve);
+    const LinkResult result = TableRules::CheckCalibration(curve);
     ASSERT_EQ(result.status, LinkStatus::Refused);
     ASSERT_EQ(result.messages.size(), 1u);
     const std::string& text = result.messages[0].text;
@@ -398,7 +399,7 @@ TEST_P(CounterTextTest, TooLongCurveSaysHowManyPointsFit) {
     EXPECT_LE(replyLength(fit), L::kCalibrationReplySize);
     EXPECT_GT(replyLength(fit + 1), L::kCalibrationReplySize);
     CCalCurve fitting = Curve(LongCurve(fit));
-    EXPECT_TRUE(L::CheckCalibration(fitting).Ok());
+    EXPECT_TRUE(TableRules::CheckCalibration(fitting).Ok());
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
 #include "sim/SimText.h"
-#include "support/FakeMessageDisplay.h"
 #include "support/RecordingProgress.h"
 #include "support/TableValues.h"
 
@@ -84,7 +83,7 @@ public:
         return port.AddCounter(config);
     }
 
-    bool Open() { return serial.Open(kCom); }
+    bool Open() { return serial.Open(kCom) == PortOpenFailure::None; }
 
     // Everything written to the counters so far, once at least count bytes
     // arrived (and a little longer, so that a surplus shows).
@@ -155,7 +154,6 @@ constexpr double kMs = 1e6;
 class CounterWireTest : public testing::Test {
 protected:
     CSimLine line;
-    FakeMessageDisplay display;
 };
 
 // --------------------------------------------------------------- reading
@@ -164,10 +162,10 @@ TEST_F(CounterWireTest, CounterAtAddress5IsSelectedIdentifiedAndRead) {
     line.Add(5);
     ASSERT_TRUE(line.Open());
     CSensor sensor = SensorAt(5);
-    ASSERT_TRUE(line.link.SelectAddress(sensor));
-    ASSERT_TRUE(line.link.Identify(sensor));
-    ASSERT_TRUE(line.link.ReadSizes(sensor));
-    ASSERT_TRUE(line.link.ReadCalibration(sensor));
+    ASSERT_TRUE(line.link.SelectAddress(sensor).Ok());
+    ASSERT_TRUE(line.link.Identify(sensor).Ok());
+    ASSERT_TRUE(line.link.ReadSizes(sensor).Ok());
+    ASSERT_TRUE(line.link.ReadCalibration(sensor).Ok());
 
     const std::string expected = Addr(5) + Addr(5) + "T" + kRel + Addr(5) + "P" + kCrLf + kRel +
                                  Addr(5) + "K" + kCrLf + kRel;
@@ -186,16 +184,16 @@ TEST_F(CounterWireTest, IdentifyKeepsOnlySupportedModels) {
 
     CSensor unsupported = SensorAt(1);
     unsupported.SetModel("old");
-    EXPECT_FALSE(line.link.Identify(unsupported));
+    EXPECT_FALSE(line.link.Identify(unsupported).Ok());
     EXPECT_EQ(unsupported.GetModel(), "old");
 
     CSensor full = SensorAt(2);
-    EXPECT_TRUE(line.link.Identify(full));
+    EXPECT_TRUE(line.link.Identify(full).Ok());
     EXPECT_EQ(full.GetModel(), CSimLine::kModel32);
 
     // No counter: the address byte goes unanswered, the release byte still goes.
     CSensor absent = SensorAt(3);
-    EXPECT_FALSE(line.link.Identify(absent));
+    EXPECT_FALSE(line.link.Identify(absent).Ok());
     const std::string expected = Addr(1) + "T" + kRel + Addr(2) + "T" + kRel + Addr(3) + kRel;
     EXPECT_EQ(line.Sent(expected.size()), expected);
 }
@@ -210,12 +208,12 @@ TEST_F(CounterWireTest, RepliesWithLowerCaseChecksumOrAnOddSizeAreRead) {
     ASSERT_TRUE(line.Open());
 
     CSensor sensor = SensorAt(4);
-    ASSERT_TRUE(line.link.ReadSizes(sensor));
+    ASSERT_TRUE(line.link.ReadSizes(sensor).Ok());
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3, 0.5, 1.0, 2.0}));
     const auto reply = line.port.BytesFromCounter();
     EXPECT_NE(std::string(reply.begin(), reply.end()).find("C/S 0002c3"), std::string::npos);
 
-    ASSERT_TRUE(line.link.ReadCalibration(sensor));
+    ASSERT_TRUE(line.link.ReadCalibration(sensor).Ok());
     EXPECT_EQ(PointsOf(sensor.GetCalCurve()), (Points{{0.3, 120}, {0.5, 150}}));
 }
 
@@ -230,7 +228,7 @@ TEST_F(CounterWireTest, BadRepliesFailThreeAttemptsAndLeaveTheRecord) {
 
     CSensor sensor = SensorAt(4);
     sensor.GetSizes().AddTail(7.0);
-    EXPECT_FALSE(line.link.ReadSizes(sensor));
+    EXPECT_FALSE(line.link.ReadSizes(sensor).Ok());
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{7.0}));
     // Three attempts, each from the address byte, and one release at the end.
     const std::string query = Addr(4) + "P" + kCrLf;
@@ -238,9 +236,9 @@ TEST_F(CounterWireTest, BadRepliesFailThreeAttemptsAndLeaveTheRecord) {
 
     CSensor other = SensorAt(6);
     other.GetCalCurve().AddTail(CCalPoint(1, 2));
-    EXPECT_FALSE(line.link.ReadCalibration(other));
+    EXPECT_FALSE(line.link.ReadCalibration(other).Ok());
     EXPECT_EQ(PointsOf(other.GetCalCurve()), (Points{{1, 2}}));
-    EXPECT_FALSE(line.link.ReadSizes(other));
+    EXPECT_FALSE(line.link.ReadSizes(other).Ok());
 }
 
 TEST_F(CounterWireTest, OverlongReplyIsCutAtTheBuffer) {
@@ -251,7 +249,7 @@ TEST_F(CounterWireTest, OverlongReplyIsCutAtTheBuffer) {
     CSensor sensor = SensorAt(4);
     sensor.GetSizes().AddTail(7.0);
     // The first 1024 bytes hold only spaces: no marker, no sizes.
-    EXPECT_FALSE(line.link.ReadSizes(sensor));
+    EXPECT_FALSE(line.link.ReadSizes(sensor).Ok());
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{7.0}));
 }
 
@@ -263,7 +261,7 @@ TEST_F(CounterWireTest, ZeroByteEndsTheReply) {
     CSensor sensor = SensorAt(4);
     sensor.GetCalCurve().AddTail(CCalPoint(1, 2));
     // The whole reply arrives, but its text ends before it begins.
-    EXPECT_FALSE(line.link.ReadCalibration(sensor));
+    EXPECT_FALSE(line.link.ReadCalibration(sensor).Ok());
     EXPECT_EQ(PointsOf(sensor.GetCalCurve()), (Points{{1, 2}}));
 }
 
@@ -277,7 +275,7 @@ TEST_F(CounterWireTest, SizesGoOutAsFieldsWithChecksum) {
     for (double v : {1.0, 0.3, 0.5})
         sizes.AddTail(v);
 
-    ASSERT_TRUE(line.link.ProgramSizes(sensor, sizes));
+    ASSERT_TRUE(line.link.ProgramSizes(sensor, sizes).Ok());
     const std::string text = " 0.3 0.5 1.0 C/S 000213";
     const std::string expected = Addr(3) + "P" + text + kCrLf + kRel;
     EXPECT_EQ(line.Sent(expected.size()), expected);
@@ -291,10 +289,9 @@ TEST_F(CounterWireTest, SizesGoOutAsFieldsWithChecksum) {
     CSizeList cut;
     cut.AddTail(15.5);
     cut.AddTail(20);
-    ASSERT_TRUE(line.link.ProgramSizes(sensor, cut));
+    ASSERT_TRUE(line.link.ProgramSizes(sensor, cut).Ok());
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{15, 20}));
     EXPECT_EQ(counter.GetSizes(), (std::vector<double>{15, 20}));
-    EXPECT_EQ(display.Ids().size(), 0u);
 }
 
 TEST_F(CounterWireTest, CalibrationGoesOutWithoutChecksum) {
@@ -306,7 +303,7 @@ TEST_F(CounterWireTest, CalibrationGoesOutWithoutChecksum) {
     curve.AddTail(CCalPoint(0.3, 100));
     curve.AddTail(CCalPoint(0.5, 150.5));
 
-    ASSERT_TRUE(line.link.ProgramCalibration(sensor, curve));
+    ASSERT_TRUE(line.link.ProgramCalibration(sensor, curve).Ok());
     const std::string text = " 0.3 100 0.5 150.5 1 400";
     const std::string expected = Addr(3) + "K" + text + kCrLf + kRel;
     EXPECT_EQ(line.Sent(expected.size()), expected);
@@ -323,17 +320,20 @@ TEST_F(CounterWireTest, RefusedTablesSendNothing) {
     CSizeList duplicates;
     duplicates.AddTail(0.5);
     duplicates.AddTail(0.5);
-    EXPECT_FALSE(line.link.ProgramSizes(sensor, duplicates));
     CSizeList tooLarge;
     tooLarge.AddTail(1000);
-    EXPECT_FALSE(line.link.ProgramSizes(sensor, tooLarge));
     CCalCurve twoPoints;
     twoPoints.AddTail(CCalPoint(0.3, 100));
     twoPoints.AddTail(CCalPoint(0.5, 150));
-    EXPECT_FALSE(line.link.ProgramCalibration(sensor, twoPoints));
-
-    EXPECT_EQ(display.Ids(), (std::vector<unsigned>{IDS_SIZES_NOT_ASCENDING, IDS_SIZE_TOO_LARGE,
-                                                    IDS_NEED_THREE_POINTS}));
+    const std::vector<std::pair<LinkResult, unsigned>> refusals = {
+        {line.link.ProgramSizes(sensor, duplicates), IDS_SIZES_NOT_ASCENDING},
+        {line.link.ProgramSizes(sensor, tooLarge), IDS_SIZE_TOO_LARGE},
+        {line.link.ProgramCalibration(sensor, twoPoints), IDS_NEED_THREE_POINTS}};
+    for (const auto& [result, id] : refusals) {
+        EXPECT_EQ(result.status, LinkStatus::Refused);
+        ASSERT_EQ(result.messages.size(), 1u);
+        EXPECT_EQ(result.messages[0].id, id);
+    }
     EXPECT_EQ(line.Sent(0), "");
     EXPECT_EQ(line.progress.Calls().size(), 0u);
 }
@@ -349,7 +349,7 @@ TEST_F(CounterWireTest, TransferThatStallsIsRetriedThenFails) {
     for (double v : {0.3, 0.5, 1.0})
         sizes.AddTail(v);
 
-    EXPECT_FALSE(line.link.ProgramSizes(sensor, sizes));
+    EXPECT_FALSE(line.link.ProgramSizes(sensor, sizes).Ok());
     std::vector<std::string> calls;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const auto one = ProgressOfOneAttempt(23, 10);
@@ -373,32 +373,19 @@ TEST_F(CounterWireTest, MissingLineEndEchoFailsTheTransfer) {
     CCalCurve curve;
     for (auto [s, v] : Points{{0.3, 100}, {0.5, 150.5}, {1, 400}})
         curve.AddTail(CCalPoint(s, v));
-    EXPECT_FALSE(line.link.ProgramCalibration(sensor, curve));
+    EXPECT_FALSE(line.link.ProgramCalibration(sensor, curve).Ok());
     EXPECT_EQ(PointsOf(sensor.GetCalCurve()), (Points{{1, 2}}));
     const std::string attempt = Addr(3) + "K 0.3 100 0.5 150.5 1 400\r\n";
     EXPECT_EQ(line.Sent(3 * attempt.size() + 1), attempt + attempt + attempt + kRel);
-}
-
-TEST_F(CounterWireTest, WriteBlockStopsAtAWrongEcho) {
-    SimFaults wrongThird;
-    wrongThird.wrongEchoAt = 3;
-    line.Add(3, "KTR-100", wrongThird);
-    ASSERT_TRUE(line.Open());
-    CSensor sensor = SensorAt(3);
-    ASSERT_TRUE(line.link.SelectAddress(sensor));
-    EXPECT_FALSE(line.link.WriteBlock("o0001\r\n"));
-    EXPECT_EQ(line.progress.Steps(), 2);
-    EXPECT_EQ(line.Sent(4), Addr(3) + "o00");
-    EXPECT_TRUE(line.link.WriteBlock(std::string_view()));
 }
 
 TEST_F(CounterWireTest, FlashTexts) {
     CSimCounter& counter = line.Add(5);
     ASSERT_TRUE(line.Open());
     CSensor sensor = SensorAt(5);
-    ASSERT_TRUE(line.link.SetFlash(sensor, true));
+    ASSERT_TRUE(line.link.SetFlash(sensor, true).Ok());
     EXPECT_TRUE(counter.IsFlashOn());
-    ASSERT_TRUE(line.link.SetFlash(sensor, false));
+    ASSERT_TRUE(line.link.SetFlash(sensor, false).Ok());
     EXPECT_FALSE(counter.IsFlashOn());
     const std::string expected = Addr(5) + "o0001\r\n" + kRel + Addr(5) + "o0000\r\n" + kRel;
     EXPECT_EQ(line.Sent(expected.size()), expected);
@@ -407,7 +394,7 @@ TEST_F(CounterWireTest, FlashTexts) {
     // No counter at the address: only the address byte and the release byte.
     line.port.ClearTranscript();
     CSensor absent = SensorAt(6);
-    EXPECT_FALSE(line.link.SetFlash(absent, true));
+    EXPECT_FALSE(line.link.SetFlash(absent, true).Ok());
     EXPECT_EQ(line.Sent(2), Addr(6) + kRel);
 }
 
@@ -417,7 +404,7 @@ TEST_F(CounterWireTest, EchoOfAnAbsentAddressIsAwaited51Ms) {
     ASSERT_TRUE(line.Open());
     CSensor absent = SensorAt(9);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(line.link.SelectAddress(absent));
+    EXPECT_FALSE(line.link.SelectAddress(absent).Ok());
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_GE(elapsed, std::chrono::milliseconds(51));
     EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
@@ -429,7 +416,7 @@ TEST_F(CounterWireTest, ModelReadWithoutReplyEndsAfter82Ms) {
     line.Add(2, "KTR-100", silent);
     ASSERT_TRUE(line.Open());
     CSensor sensor = SensorAt(2);
-    EXPECT_FALSE(line.link.Identify(sensor));
+    EXPECT_FALSE(line.link.Identify(sensor).Ok());
     line.Sent(3);
     const auto t = line.port.Transcript();
     size_t echo = 0;
@@ -446,8 +433,8 @@ TEST_F(CounterWireTest, StrictReplyReadsEndByTheIntervalRule) {
     ASSERT_TRUE(line.Open());
     line.link.SetReplyTiming(ReplyTiming::Strict);
     CSensor sensor = SensorAt(2);
-    ASSERT_TRUE(line.link.ReadSizes(sensor));
-    ASSERT_TRUE(line.link.ReadCalibration(sensor));
+    ASSERT_TRUE(line.link.ReadSizes(sensor).Ok());
+    ASSERT_TRUE(line.link.ReadCalibration(sensor).Ok());
     line.Sent(10);
     const auto t = line.port.Transcript();
 
@@ -470,9 +457,9 @@ TEST_F(CounterWireTest, GapsInsideRepliesAgainstTheInterval) {
     line.Add(2, "KTR-100", gap);
     ASSERT_TRUE(line.Open());
     CSensor sensor = SensorAt(2);
-    EXPECT_TRUE(line.link.ReadSizes(sensor));
+    EXPECT_TRUE(line.link.ReadSizes(sensor).Ok());
     EXPECT_EQ(Values(sensor.GetSizes()), (std::vector<double>{0.3, 0.5}));
-    EXPECT_FALSE(line.link.ReadCalibration(sensor));
+    EXPECT_FALSE(line.link.ReadCalibration(sensor).Ok());
     EXPECT_EQ(sensor.GetCalCurve().GetCount(), 0);
 }
 
@@ -489,9 +476,9 @@ TEST_F(CounterWireTest, StrayByteMakesTheNextProbeWaitForQuietAndAskAgain) {
     line.Add(5);
     ASSERT_TRUE(line.Open());
     CSensor silent = SensorAt(4);
-    EXPECT_EQ(line.link.TrySelectAddress(silent).status, LinkStatus::NoEcho);
+    EXPECT_EQ(line.link.SelectAddress(silent).status, LinkStatus::NoEcho);
     CSensor next = SensorAt(5);
-    ASSERT_TRUE(line.link.SelectAddress(next));
+    ASSERT_TRUE(line.link.SelectAddress(next).Ok());
 
     EXPECT_EQ(line.Sent(3), Addr(4) + Addr(5) + Addr(5));
     const auto t = line.port.Transcript();
@@ -516,7 +503,7 @@ TEST_F(CounterWireTest, DeviceThatVanishesEndsTheReadAtOnce) {
     });
     CSensor sensor = SensorAt(4);
     const auto start = std::chrono::steady_clock::now();
-    const LinkResult result = line.link.TryReadSizes(sensor);
+    const LinkResult result = line.link.ReadSizes(sensor);
     const auto took = std::chrono::steady_clock::now() - start;
     vanish.join();
     EXPECT_EQ(result.status, LinkStatus::PortGone);
@@ -525,7 +512,7 @@ TEST_F(CounterWireTest, DeviceThatVanishesEndsTheReadAtOnce) {
     EXPECT_GE(took, std::chrono::milliseconds(100));
     EXPECT_LT(took, std::chrono::milliseconds(1200)) << "the read must not wait out its time";
     EXPECT_EQ(line.Sent(4), Addr(4) + "P" + kCrLf);
-    EXPECT_EQ(line.link.TryIdentify(sensor).status, LinkStatus::PortGone);
+    EXPECT_EQ(line.link.Identify(sensor).status, LinkStatus::PortGone);
 }
 
 // ---------------------------------------------------------- reply framing
@@ -593,7 +580,7 @@ TableReads ReadBothTables(const FramingCase& c, ReplyTiming timing) {
     for (int read = 0; read < 2; ++read) {
         line.port.ClearTranscript();
         const LinkResult result =
-            read == 0 ? line.link.TryReadSizes(sensor) : line.link.TryReadCalibration(sensor);
+            read == 0 ? line.link.ReadSizes(sensor) : line.link.ReadCalibration(sensor);
         reads.end[read] = line.serial.LastReadEnd();
         reads.results += DescribeLinkResult(result) + " / ";
         if (result.Ok())
@@ -609,7 +596,6 @@ TableReads ReadBothTables(const FramingCase& c, ReplyTiming timing) {
 // framed read ends at once, well before the interval, exactly where the
 // case says so, and is otherwise ended by the rules as a strict one is.
 void ExpectFramingAgreesWithStrictTiming(const std::vector<FramingCase>& cases) {
-    FakeMessageDisplay display;
     for (const FramingCase& c : cases) {
         SCOPED_TRACE(c.name);
         const TableReads strict = ReadBothTables(c, ReplyTiming::Strict);
@@ -711,8 +697,7 @@ TEST_F(CounterWireTest, SweepOf32AddressesFindsTheSupportedCounters) {
     std::vector<CSensor> found;
     for (int address = 0; address < 32; ++address) {
         CSensor sensor = SensorAt(address);
-        if (line.link.SelectAddress(sensor) && line.link.Identify(sensor) &&
-            line.link.ReadSizes(sensor) && line.link.ReadCalibration(sensor))
+        if (line.link.ReadCounter(sensor).Ok())
             found.push_back(sensor);
     }
     ASSERT_EQ(found.size(), 3u);
@@ -735,7 +720,6 @@ KTR_INSTANTIATE_LOCALES(CounterWireLocaleTest);
 
 TEST_P(CounterWireLocaleTest, TablesTravelWithDecimalPoints) {
     CSimLine line;
-    FakeMessageDisplay display;
     CSimCounter& counter = line.Add(3);
     ASSERT_TRUE(line.Open());
     CSensor sensor = SensorAt(3);
@@ -746,8 +730,8 @@ TEST_P(CounterWireLocaleTest, TablesTravelWithDecimalPoints) {
     for (auto [s, v] : Points{{0.3, 100}, {0.5, 150.5}, {1, 400}})
         curve.AddTail(CCalPoint(s, v));
 
-    ASSERT_TRUE(line.link.ProgramSizes(sensor, sizes));
-    ASSERT_TRUE(line.link.ProgramCalibration(sensor, curve));
+    ASSERT_TRUE(line.link.ProgramSizes(sensor, sizes).Ok());
+    ASSERT_TRUE(line.link.ProgramCalibration(sensor, curve).Ok());
     const std::string expected = Addr(3) + "P 0.3 0.5 1.0 C/S 000213" + kCrLf + kRel + Addr(3) +
                                  "K 0.3 100 0.5 150.5 1 400" + kCrLf + kRel;
     EXPECT_EQ(line.Sent(expected.size()), expected);
@@ -755,8 +739,8 @@ TEST_P(CounterWireLocaleTest, TablesTravelWithDecimalPoints) {
     counter.SetSizes({0.25, 5.5, 15});
     counter.SetPoints({{0.25, 90.5}, {5.5, 300}, {15, 2000}});
     CSensor read = SensorAt(3);
-    ASSERT_TRUE(line.link.ReadSizes(read));
-    ASSERT_TRUE(line.link.ReadCalibration(read));
+    ASSERT_TRUE(line.link.ReadSizes(read).Ok());
+    ASSERT_TRUE(line.link.ReadCalibration(read).Ok());
     EXPECT_EQ(Values(read.GetSizes()), (std::vector<double>{0.25, 5.5, 15}));
     EXPECT_EQ(PointsOf(read.GetCalCurve()), (Points{{0.25, 90.5}, {5.5, 300}, {15, 2000}}));
 }

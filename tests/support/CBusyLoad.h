@@ -4,7 +4,8 @@
 #include <vector>
 
 // Processes that do nothing but spin, to keep every core busy while a test
-// runs, at the given nice value (0: as urgent as the test itself). They end
+// runs, at the given nice value added to the test's own (0: as urgent as the
+// test itself; never more urgent, whatever priority the test runs at). They end
 // with the object.
 class CBusyLoad {
 public:

@@ -346,7 +346,7 @@ private:
     void RunLinkCell() {
         CNullProgress progress;
         CSerialPort serial;
-        if (!serial.Open(uint8_t(m_com))) {
+        if (serial.Open(uint8_t(m_com)) != PortOpenFailure::None) {
             Problem("the port did not open", true);
             return;
         }
@@ -369,13 +369,13 @@ private:
             curve.AddTail(CCalPoint(s, v));
         switch (m_op) {
         case MatrixOp::ProgramSizes:
-            return link.TryProgramSizes(sensor, sizes);
+            return link.ProgramSizes(sensor, sizes);
         case MatrixOp::ProgramCalibration:
-            return link.TryProgramCalibration(sensor, curve);
+            return link.ProgramCalibration(sensor, curve);
         case MatrixOp::Flash:
-            return link.TrySetFlash(sensor, true);
+            return link.SetFlash(sensor, true);
         default:
-            return link.TryReadCounter(sensor);
+            return link.ReadCounter(sensor);
         }
     }
 
@@ -430,7 +430,7 @@ private:
 
     void CheckNeighbour(CCounterLink& link) {
         CSensor neighbour = Sensor(m_com, kHealthy, {}, {});
-        const LinkResult result = link.TryReadCounter(neighbour);
+        const LinkResult result = link.ReadCounter(neighbour);
         if (!result.Ok() || Values(neighbour.GetSizes()) != kHealthySizes ||
             PointsOf(neighbour.GetCalCurve()) != kHealthyPoints)
             Problem("the healthy counter after it: " + DescribeLinkResult(result), true);
@@ -441,7 +441,7 @@ private:
     void CheckReopens() {
         CSerialPort again;
         const auto start = std::chrono::steady_clock::now();
-        const PortOpenFailure failure = again.TryOpen(uint8_t(m_com));
+        const PortOpenFailure failure = again.Open(uint8_t(m_com));
         const auto took = std::chrono::steady_clock::now() - start;
         if (failure != PortOpenFailure::None || took > std::chrono::seconds(2))
             Problem("the port did not open again at once");

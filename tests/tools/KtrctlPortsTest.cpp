@@ -66,7 +66,7 @@ std::string ThisProgram() {
 
 TEST_F(KtrctlPortsTest, ScanSaysHowEachPortFaredAndQuietKeepsOnlyFailures) {
     CSerialPort holder;
-    ASSERT_TRUE(holder.Open(3));
+    ASSERT_EQ(holder.Open(3), PortOpenFailure::None);
     const std::string d = Sim().PortDir();
 
     ToolResult scan = Sim().Ktrctl("scan --ports 1-8 --json");
@@ -148,7 +148,7 @@ TEST_F(KtrctlPortsTest, EmptyModelsFileIsNamedAsTheReasonNothingIsListed) {
 
 TEST_F(KtrctlPortsTest, PortsListsEveryStateAndSendsNothing) {
     CSerialPort holder;
-    ASSERT_TRUE(holder.Open(3));
+    ASSERT_EQ(holder.Open(3), PortOpenFailure::None);
     const size_t before = Sim().SettledTranscriptLength();
 
     ToolResult list = Sim().Ktrctl("ports --json --trace");

@@ -175,7 +175,7 @@ TEST_F(KtrctlTest, PortHeldByAnotherProcessGivesOneInUseLineAndExitOne) {
         ~PortDirForThisProcess() { ::unsetenv("KTRSETUP_PORT_DIR"); }
     } portDir;
     CSerialPort holder;
-    ASSERT_TRUE(holder.Open(4));
+    ASSERT_EQ(holder.Open(4), PortOpenFailure::None);
 
     const std::string message = "ktrctl: COM4 (" + Sim().PortDir() +
                                 "/COM4): in use by another program (ktr_tools_tests, pid " +

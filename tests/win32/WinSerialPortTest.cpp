@@ -67,7 +67,7 @@ TEST_F(WinSerialPortTest, SilentReadEndsAtTheTotalTimeOut) {
         uint32_t constant;
     };
     CSerialPort port;
-    ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().silentPort)), PortOpenFailure::None);
+    ASSERT_EQ(port.Open(uint8_t(SimPorts().silentPort)), PortOpenFailure::None);
     for (const Case c : {Case{1, 50}, Case{16, 200}, Case{300, 0}}) {
         std::vector<uint8_t> buffer(c.count, 0xAA);
         port.SetReadTotalTimeoutConstant(c.constant);
@@ -87,9 +87,9 @@ TEST_F(WinSerialPortTest, SilentReadEndsAtTheTotalTimeOut) {
 // before its total time-out.
 TEST_F(WinSerialPortTest, ReplyReadEndsOneIntervalAfterItsLastByte) {
     CSerialPort port;
-    ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().counterPort)), PortOpenFailure::None);
+    ASSERT_EQ(port.Open(uint8_t(SimPorts().counterPort)), PortOpenFailure::None);
     CCounterLink link(&port);
-    ASSERT_TRUE(link.TrySelectAddress(Counter()).Ok());
+    ASSERT_TRUE(link.SelectAddress(Counter()).Ok());
     const uint8_t identify = 'T';
     ASSERT_TRUE(port.Write(&identify, 1));
     port.SetReadIntervalTimeout(200);
@@ -108,7 +108,7 @@ TEST_F(WinSerialPortTest, ReplyReadEndsOneIntervalAfterItsLastByte) {
 // whose stop was requested refuses every later transfer at once.
 TEST_F(WinSerialPortTest, StopCutsAReadAndRefusesWhatFollows) {
     CSerialPort port;
-    ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().silentPort)), PortOpenFailure::None);
+    ASSERT_EQ(port.Open(uint8_t(SimPorts().silentPort)), PortOpenFailure::None);
     CStopSignal stop;
     port.SetStopSignal(&stop);
     port.SetReadTotalTimeoutConstant(10000);
@@ -132,7 +132,7 @@ TEST_F(WinSerialPortTest, StopCutsAReadAndRefusesWhatFollows) {
 
 TEST_F(WinSerialPortTest, MissingPortIsNoSuchPortAndStaysClosed) {
     CSerialPort port;
-    EXPECT_EQ(port.TryOpen(uint8_t(SimPorts().missingPort)), PortOpenFailure::NoSuchPort);
+    EXPECT_EQ(port.Open(uint8_t(SimPorts().missingPort)), PortOpenFailure::NoSuchPort);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(port.Close());
     int error = 0;
@@ -145,7 +145,7 @@ TEST_F(WinSerialPortTest, MissingPortIsNoSuchPortAndStaysClosed) {
 TEST_F(WinSerialPortTest, ClosedPortOpensAgain) {
     for (int round = 0; round < 3; ++round) {
         CSerialPort port;
-        ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().counterPort)), PortOpenFailure::None) << round;
+        ASSERT_EQ(port.Open(uint8_t(SimPorts().counterPort)), PortOpenFailure::None) << round;
         EXPECT_TRUE(port.Close());
         EXPECT_FALSE(port.IsOpen());
     }
@@ -156,15 +156,15 @@ TEST_F(WinSerialPortTest, ClosedPortOpensAgain) {
 // the flash command.
 TEST_F(WinSerialPortTest, CounterIsReadWholeAndItsFlashSwitches) {
     CSerialPort port;
-    ASSERT_EQ(port.TryOpen(uint8_t(SimPorts().counterPort)), PortOpenFailure::None);
+    ASSERT_EQ(port.Open(uint8_t(SimPorts().counterPort)), PortOpenFailure::None);
     CCounterLink link(&port);
     CSensor sensor = Counter();
-    const LinkResult read = link.TryReadCounter(sensor);
+    const LinkResult read = link.ReadCounter(sensor);
     ASSERT_TRUE(read.Ok()) << DescribeLinkResult(read);
     EXPECT_EQ(sensor.GetModel(), SimPorts().counterModel);
     EXPECT_GT(sensor.GetSizes().GetCount(), 0);
     EXPECT_GE(sensor.GetCalCurve().GetCount(), 3);
-    EXPECT_TRUE(link.TrySetFlash(sensor, true).Ok());
-    EXPECT_TRUE(link.TrySetFlash(sensor, false).Ok());
+    EXPECT_TRUE(link.SetFlash(sensor, true).Ok());
+    EXPECT_TRUE(link.SetFlash(sensor, false).Ok());
 }
 

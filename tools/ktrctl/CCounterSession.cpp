@@ -1,10 +1,11 @@
 #include "CCounterSession.h"
 
 #include "ModelsFileText.h"
-#include "PortText.h"
 #include "StopRequest.h"
 #include "Terminal.h"
+#include "discovery/ScanOutcomeText.h"
 #include "link/PortNaming.h"
+#include "link/PortText.h"
 
 CCounterSession::CCounterSession(int port, int address, IProgressIndicator* progress)
     : m_link(&m_serial, progress ? progress : &m_noProgress) {
@@ -17,7 +18,7 @@ CCounterSession::CCounterSession(int port, int address, IProgressIndicator* prog
 // desktop program's boxes for it.
 bool CCounterSession::Open() {
     const int port = m_sensor.GetPort();
-    const PortOpenFailure failure = m_serial.TryOpen(uint8_t(port));
+    const PortOpenFailure failure = m_serial.Open(uint8_t(port));
     if (failure == PortOpenFailure::None)
         return true;
     if (failure == PortOpenFailure::NoSuchPort)
@@ -28,34 +29,31 @@ bool CCounterSession::Open() {
 }
 
 bool CCounterSession::ReadCounter() {
-    return Report(m_link.TryReadCounter(m_sensor));
+    return Report(m_link.ReadCounter(m_sensor));
 }
 
-bool CCounterSession::ProgramSizes(CSizeList& sizes) {
-    return Report(m_link.TryProgramSizes(m_sensor, sizes));
+bool CCounterSession::SendSizes(const std::string& text) {
+    return Report(m_link.SendSizes(m_sensor, text));
 }
 
-bool CCounterSession::ProgramCalibration(CCalCurve& curve) {
-    return Report(m_link.TryProgramCalibration(m_sensor, curve));
+bool CCounterSession::SendCalibration(const std::string& text) {
+    return Report(m_link.SendCalibration(m_sensor, text));
 }
 
 bool CCounterSession::SetFlash(bool on) {
-    return Report(m_link.TrySetFlash(m_sensor, on));
+    return Report(m_link.SetFlash(m_sensor, on));
 }
 
 std::string CCounterSession::Where() const {
     return PortName(m_sensor.GetPort()) + " address " + std::to_string(m_sensor.GetAddress());
 }
 
-// Says why a step failed: a refused table with the program's own texts,
-// anything else in words after the port and address. A stop is said once,
-// when ktrctl ends.
+// Says why a step failed, in words after the port and address. A stop is
+// said once, when ktrctl ends.
 bool CCounterSession::Report(const LinkResult& result) const {
     if (result.Ok())
         return true;
-    if (result.status == LinkStatus::Refused)
-        CCounterLink::ShowRefusal(result);
-    else if (result.status != LinkStatus::Stopped)
+    if (result.status != LinkStatus::Stopped)
         PrintError(Where() + ": " + LinkFailureText(result));
     return false;
 }

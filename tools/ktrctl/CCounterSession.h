@@ -10,8 +10,7 @@
 // One counter reached through its com port for one ktrctl command. Opens
 // the port, runs the counter link on the record of that counter and says on
 // stderr why a step failed, in words ("COM1 address 5: no echo at byte 12
-// of the size text (3 attempts)"); a refused table shows the program's own
-// texts through the message display. The port watches ktrctl's stop signal
+// of the size text (3 attempts)"). The port watches ktrctl's stop signal
 // and closes when the session ends.
 class CCounterSession {
 public:
@@ -23,8 +22,9 @@ public:
     // Select, identify, read the sizes, read the calibration: what a scan
     // does for one address.
     bool ReadCounter();
-    bool ProgramSizes(CSizeList& sizes);
-    bool ProgramCalibration(CCalCurve& curve);
+    // Send a text the table rules have prepared (TableRules::PrepareX).
+    bool SendSizes(const std::string& text);
+    bool SendCalibration(const std::string& text);
     bool SetFlash(bool on);
 
     const CSensor& Sensor() const { return m_sensor; }

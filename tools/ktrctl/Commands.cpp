@@ -10,6 +10,7 @@
 #include "TableFiles.h"
 #include "Terminal.h"
 #include "ValueNotes.h"
+#include "link/TableRules.h"
 
 #include <algorithm>
 #include <optional>
@@ -53,12 +54,23 @@ void PrintNotes(const std::vector<std::string>& notes) {
         PrintError("note: " + note);
 }
 
+// The texts that go to the counter, as the table rules prepared them.
+struct PreparedTexts {
+    std::string sizes;
+    std::string curve;
+};
+
 // Both tables are checked against the counter's rules before anything is
-// sent; every refusal is shown.
-bool TablesAccepted(TableRecord& tables) {
-    const bool sizes = !tables.sizes || CCounterLink::ValidateSizes(*tables.sizes);
-    const bool curve = !tables.curve || CCounterLink::ValidateCalibration(*tables.curve);
-    return sizes && curve;
+// sent, once; every refusal is shown.
+bool TablesAccepted(TableRecord& tables, PreparedTexts& texts) {
+    LinkResult sizes, curve;
+    if (tables.sizes)
+        sizes = TableRules::PrepareSizes(*tables.sizes, texts.sizes);
+    if (tables.curve)
+        curve = TableRules::PrepareCalibration(*tables.curve, texts.curve);
+    PrintRefusal(sizes);
+    PrintRefusal(curve);
+    return sizes.Ok() && curve.Ok();
 }
 
 // Model texts compare as the supported-models file does: ignoring ASCII case.
@@ -88,17 +100,18 @@ void ReportUnfinished(const CCounterSession& session, bool sizesDone) {
 
 // Programs the tables given into one counter, sizes first, and collects a
 // note for every value that went out other than given.
-bool ProgramTables(CCounterSession& session, TableRecord& tables, std::vector<std::string>& notes) {
+bool ProgramTables(CCounterSession& session, TableRecord& tables, const PreparedTexts& texts,
+                   std::vector<std::string>& notes) {
     if (!session.Open() || !session.ReadCounter())
         return false;
     NoteOtherModel(tables.model, session);
-    if (tables.sizes && !session.ProgramSizes(*tables.sizes)) {
+    if (tables.sizes && !session.SendSizes(texts.sizes)) {
         ReportUnfinished(session, false);
         return false;
     }
     if (tables.sizes)
         notes = SizeChangeNotes(*tables.sizes, session.Sensor().GetSizes());
-    if (tables.curve && !session.ProgramCalibration(*tables.curve)) {
+    if (tables.curve && !session.SendCalibration(texts.curve)) {
         ReportUnfinished(session, tables.sizes.has_value());
         return false;
     }
@@ -112,14 +125,15 @@ bool ProgramTables(CCounterSession& session, TableRecord& tables, std::vector<st
 // Checks the tables, then identifies and reads the counter and programs
 // them; prints the record as programmed.
 int Program(int port, int address, TableRecord& tables, bool json) {
-    if (!TablesAccepted(tables) || !SupportedModelsAvailable())
+    PreparedTexts texts;
+    if (!TablesAccepted(tables, texts) || !SupportedModelsAvailable())
         return kExitRefused;
     CSensor programmed;
     std::vector<std::string> notes;
     {
         CTerminalProgress progress("Programming");
         CCounterSession session(port, address, &progress);
-        if (!ProgramTables(session, tables, notes))
+        if (!ProgramTables(session, tables, texts, notes))
             return kExitRefused;
         programmed = session.Sensor();
     }

@@ -4,15 +4,15 @@
 #include "CTerminalProgress.h"
 #include "ExitCode.h"
 #include "ModelsFileText.h"
-#include "PortHolder.h"
-#include "PortText.h"
 #include "ScanReport.h"
 #include "SensorOutput.h"
 #include "StopRequest.h"
 #include "Terminal.h"
 #include "discovery/ScanRunner.h"
 #include "link/CSerialPort.h"
+#include "link/PortHolder.h"
 #include "link/PortNaming.h"
+#include "link/PortText.h"
 
 #include <algorithm>
 

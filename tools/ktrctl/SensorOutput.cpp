@@ -1,7 +1,7 @@
 #include "SensorOutput.h"
 
-#include "PortText.h"
 #include "link/Numbers.h"
+#include "link/PortText.h"
 
 namespace {
 

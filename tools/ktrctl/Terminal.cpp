@@ -1,5 +1,8 @@
 #include "Terminal.h"
 
+#include "link/LinkResult.h"
+#include "res/StringTable.h"
+
 #include <cstdio>
 
 namespace {
@@ -32,4 +35,15 @@ void PrintError(const std::string& text) {
 void PrintOut(const std::string& text) {
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
+}
+
+void PrintRefusal(const LinkResult& result) {
+    const std::string caption = LoadString(IDS_APP_NAME);
+    std::lock_guard lock(TerminalMutex());
+    ClearProgressLine();
+    for (const LinkMessage& message : result.messages) {
+        const bool ended = !message.text.empty() && message.text.back() == '\n';
+        std::fprintf(stderr, "%s: %s%s", caption.c_str(), message.text.c_str(), ended ? "" : "\n");
+    }
+    std::fflush(stderr);
 }

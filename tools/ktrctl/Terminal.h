@@ -20,3 +20,8 @@ void PrintError(const std::string& text);
 
 // Writes text to stdout as it stands.
 void PrintOut(const std::string& text);
+
+struct LinkResult;
+// A table the rules refused: each of its messages on stderr as the desktop
+// program's boxes say it, "KTRSetup: <text>".
+void PrintRefusal(const LinkResult& result);

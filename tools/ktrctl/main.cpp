@@ -2,7 +2,6 @@
 // program sizes and calibration (typed, or from files), and switch a
 // counter's flash, from the command line.
 
-#include "CTerminalMessageDisplay.h"
 #include "CTracePrinter.h"
 #include "CommandLine.h"
 #include "Commands.h"
@@ -54,8 +53,6 @@ int main(int argc, char** argv) {
     if (line.strictTiming)
         SetDefaultReplyTiming(ReplyTiming::Strict);
     InstallStopHandlers();
-    CTerminalMessageDisplay display;
-    SetMessageDisplay(&display);
     std::unique_ptr<CTracePrinter> trace;
     if (line.trace) {
         trace = std::make_unique<CTracePrinter>();
@@ -63,7 +60,6 @@ int main(int argc, char** argv) {
     }
     const int status = RunCommand(line);
     SetLineTrafficListener(nullptr);
-    SetMessageDisplay(nullptr);
     const int signal = StopSignalNumber();
     return signal != 0 ? Stopped(signal) : status;
 }

@@ -3,22 +3,10 @@
 #include "app/ControlIds.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogNumber.h"
+#include "link/TableRules.h"
 #include "res/StringTable.h"
 
 #include <QLineEdit>
-
-namespace {
-
-// "Please enter a number between %1 and %2." with the bounds as the edits
-// would show them.
-std::string RangeMessage() {
-    QString text = QString::fromStdString(LoadString(IDS_ENTER_NUMBER_BETWEEN));
-    text.replace("%1", QString::fromStdString(FormatDialogNumber(CCalDlg::kMinValue)));
-    text.replace("%2", QString::fromStdString(FormatDialogNumber(CCalDlg::kMaxValue)));
-    return text.toStdString();
-}
-
-} // namespace
 
 CCalDlg::CCalDlg(QWidget* parent)
     : QDialog(parent), m_sizeEdit(new QLineEdit), m_voltageEdit(new QLineEdit) {
@@ -49,20 +37,22 @@ void CCalDlg::InitDialog() {
 
 // The size first, then the voltage; the first refusal ends the check.
 void CCalDlg::accept() {
-    if (!Exchange(*m_sizeEdit, m_size) || !Exchange(*m_voltageEdit, m_voltage))
+    if (!Exchange(*m_sizeEdit, TableRules::kSizeRange, m_size) ||
+        !Exchange(*m_voltageEdit, TableRules::kVoltageRange, m_voltage))
         return;
     m_point = CCalPoint(m_size, m_voltage);
     QDialog::accept();
 }
 
-bool CCalDlg::Exchange(QLineEdit& edit, double& value) {
+bool CCalDlg::Exchange(QLineEdit& edit, const TableRules::Range& range, double& value) {
     double converted = 0.0;
     if (!ParseDialogNumber(edit.text().toStdString(), converted)) {
         RefuseEdit(edit, IDS_ENTER_NUMBER, LoadString(IDS_ENTER_NUMBER));
         return false;
     }
-    if (converted < kMinValue || converted > kMaxValue) {
-        RefuseEdit(edit, IDS_ENTER_NUMBER_BETWEEN, RangeMessage());
+    const LinkResult inRange = TableRules::CheckRange(converted, range);
+    if (!inRange.Ok()) {
+        RefuseEdit(edit, inRange.messages.front().id, inRange.messages.front().text);
         return false;
     }
     value = converted;

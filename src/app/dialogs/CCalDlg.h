@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/TableRules.h"
 #include "model/CCalPoint.h"
 
 #include <QDialog>
@@ -8,18 +9,14 @@ class QLineEdit;
 
 // Add/Edit Cals: the size (micrometres) and the voltage (millivolts) of one
 // calibration point. OK checks the size, then the voltage: each must be a
-// number between kMinValue and kMaxValue, both included. The first value
-// that fails is refused with a message, and the dialog stays open with the
-// focus in its edit and the text selected.
+// number within its range (TableRules: sizes 0.01 to 999 micrometres,
+// voltages 0.01 to 99999 millivolts, both bounds included). The first
+// value that fails is refused with a message naming its field's bounds, and
+// the dialog stays open with the focus in its edit and the text selected.
 class CCalDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // The lower bound is 0.01 as a single-precision value (just below 0.01),
-    // so that 0.01 itself is accepted.
-    static constexpr double kMinValue = static_cast<double>(0.01f);
-    static constexpr double kMaxValue = 999.0;
-
     explicit CCalDlg(QWidget* parent = nullptr);
 
     // Presets the point (and with it both edits) before the dialog runs.
@@ -31,7 +28,7 @@ public:
 
 private:
     void InitDialog();
-    bool Exchange(QLineEdit& edit, double& value);
+    bool Exchange(QLineEdit& edit, const TableRules::Range& range, double& value);
 
     QLineEdit* m_sizeEdit;
     QLineEdit* m_voltageEdit;

@@ -2,7 +2,7 @@
 
 #include "app/ControlIds.h"
 #include "app/dialogs/DialogUnits.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "res/StringTable.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 
 #include <QObject>
 #include <condition_variable>

@@ -56,8 +56,8 @@ CKTRView::~CKTRView() {
     m_scan.reset();
 }
 
-CQtScanSink& CKTRView::GetScanSink() {
-    return m_scan->Sink();
+IScanSink& CKTRView::GetScanSink() {
+    return *m_scan;
 }
 
 bool CKTRView::IsScanning() const {
@@ -210,15 +210,14 @@ void CKTRView::customEvent(QEvent* event) {
     case CCommandEvent::Command:
         OnCommand(static_cast<CCommandEvent*>(event)->Id());
         break;
-    case CScanEvent::SensorFound:
-        OnSensorFound(static_cast<CScanEvent*>(event)->TakeSensor());
-        break;
-    case CScanEvent::PortOpened:
-        OnScanPortOpened(static_cast<CScanEvent*>(event)->Port());
-        break;
-    case CScanEvent::AddressDone: {
-        auto* scan = static_cast<CScanEvent*>(event);
-        OnScanAddressDone(scan->Port(), scan->Address());
+    case CScanEvent::Type: {
+        ScanEvent& scan = static_cast<CScanEvent*>(event)->Event();
+        if (scan.kind == ScanEvent::Kind::SensorFound)
+            OnSensorFound(std::move(scan.sensor));
+        else if (scan.kind == ScanEvent::Kind::PortOpened)
+            OnScanPortOpened(scan.port);
+        else if (scan.kind == ScanEvent::Kind::AddressDone)
+            OnScanAddressDone(scan.port, scan.address);
         break;
     }
     default:

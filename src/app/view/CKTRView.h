@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/seams/CQtScanSink.h"
+#include "discovery/IScanSink.h"
+#include "link/LinkResult.h"
+#include "link/PortOpenError.h"
 #include "model/CCalCurve.h"
 #include "model/CSizeList.h"
 
@@ -37,7 +39,7 @@ public:
 
     CKTRDoc& GetDocument() { return m_document; }
     // The sink through which scan threads report to this view.
-    CQtScanSink& GetScanSink();
+    IScanSink& GetScanSink();
     // The main frame's status bar, or null when the view is not in one.
     virtual CStatusProgressBar* GetStatusBar() const;
 
@@ -159,14 +161,12 @@ private:
     // Taken: the counter took the table. Told: it did not, and the user has
     // been told why (port box, validation message). NotTaken: it did not,
     // and nothing has told the user yet.
-    enum class SaveOutcome { Taken, Told, NotTaken };
     // The part that both saves share: Programming layout, the port, the
-    // validation, the transfer, the warning when the counter did not take
-    // the table, back to the Flashing layout; m_busy set throughout.
-    bool RunSave(const std::function<bool()>& validate,
-                 const std::function<bool(CCounterLink&)>& program, unsigned notTakenId);
-    SaveOutcome Transfer(const std::function<bool()>& validate,
-                         const std::function<bool(CCounterLink&)>& program);
+    // transfer, the one box for a failure, back to the Flashing layout;
+    // m_busy set throughout.
+    bool RunSave(const std::function<LinkResult(CCounterLink&)>& program, unsigned notTakenId);
+    LinkResult Transfer(const std::function<LinkResult(CCounterLink&)>& program,
+                        PortOpenFailure& openFailure);
     // --- Sensor tree, selection and flash timer; rescan ---
     bool SaveOnRequest(unsigned question, const char* notice, bool (CKTRView::*save)());
     bool SendFlash(CSensor& sensor, bool on);

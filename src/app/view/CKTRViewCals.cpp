@@ -7,8 +7,9 @@
 #include "app/dialogs/CCalDlg.h"
 #include "app/dialogs/IDialogRunner.h"
 #include "app/widgets/ListRows.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "link/Numbers.h"
+#include "link/TableRules.h"
 #include "res/StringTable.h"
 
 #include <QTreeWidget>
@@ -33,13 +34,7 @@ QString CKTRView::FormatCalValue(double value) {
 }
 
 bool CKTRView::CalPointExists(const CCalPoint& point, CCalCurve::POSITION skip) const {
-    for (auto pos = m_calCurve.GetHeadPosition(); pos;) {
-        const auto here = pos;
-        const CCalPoint& other = m_calCurve.GetNext(pos);
-        if (here != skip && (other.m_size == point.m_size || other.m_voltage == point.m_voltage))
-            return true;
-    }
-    return false;
+    return TableRules::CalPointExists(m_calCurve, point, skip);
 }
 
 int CKTRView::CompareCalItems(quintptr data1, quintptr data2, quintptr view) {

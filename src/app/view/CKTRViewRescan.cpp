@@ -3,6 +3,7 @@
 #include "app/view/CKTRView.h"
 
 #include "app/CKTRDoc.h"
+#include "app/seams/CQtProgressIndicator.h"
 #include "app/view/CScanController.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CSensorTree.h"
@@ -11,12 +12,6 @@
 #include "model/CSensor.h"
 
 #include <QTreeWidget>
-
-namespace {
-
-constexpr int kAddressesPerPort = 32;
-
-} // namespace
 
 // Scans com ports 1 to 32, one thread each, and shows what they found. The
 // event loop keeps running meanwhile, so the window stays responsive and
@@ -71,15 +66,18 @@ void CKTRView::OnSensorFound(std::unique_ptr<CSensor> sensor) {
         m_document.GetSensors().push_back(*sensor);
 }
 
-// Every port that opens adds its 32 addresses to the progress range.
+// The status bar's progress runs as every scan's does: each port that opens
+// adds its 32 addresses to the range, each address done steps once.
 void CKTRView::OnScanPortOpened(int) {
     if (CStatusProgressBar* bar = GetStatusBar()) {
-        CProgressCtrl& progress = bar->GetProgressCtrl();
-        progress.SetRange(progress.GetLower(), progress.GetUpper() + kAddressesPerPort);
+        CQtProgressIndicator progress(bar->GetProgressCtrl());
+        m_scan->Progress().PortOpened(progress);
     }
 }
 
 void CKTRView::OnScanAddressDone(int, int) {
-    if (CStatusProgressBar* bar = GetStatusBar())
-        bar->GetProgressCtrl().StepIt();
+    if (CStatusProgressBar* bar = GetStatusBar()) {
+        CQtProgressIndicator progress(bar->GetProgressCtrl());
+        m_scan->Progress().AddressDone(progress);
+    }
 }

@@ -4,10 +4,11 @@
 #include "app/view/CKTRView.h"
 
 #include "app/seams/CQtProgressIndicator.h"
+#include "app/seams/IMessageDisplay.h"
+#include "app/seams/ReasonBoxes.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
-#include "link/IMessageDisplay.h"
 #include "link/PortOpenError.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
@@ -24,14 +25,14 @@ void CKTRView::OnSavePoints() {
 
 // On success the working copy becomes the sizes as sent (sorted, each the
 // value of its 3-character field); otherwise it keeps the edits, sorted by
-// the validation. The list is refilled in every case, since the sort moved
+// the table rules. The list is refilled in every case, since the sort moved
 // values under the positions that its rows hold.
 bool CKTRView::SaveSizes() {
-    bool taken = m_currentSensor && RunSave([this] { return CCounterLink::ValidateSizes(m_sizes); },
-                                            [this](CCounterLink& link) {
-                                                return link.ProgramSizes(*m_currentSensor, m_sizes);
-                                            },
-                                            IDS_SIZES_NOT_TAKEN);
+    bool taken = m_currentSensor && RunSave(
+                                        [this](CCounterLink& link) {
+                                            return link.ProgramSizes(*m_currentSensor, m_sizes);
+                                        },
+                                        IDS_SIZES_NOT_TAKEN);
     if (taken) {
         m_sizes.Copy(m_currentSensor->GetSizes());
         m_sizesChanged = false;
@@ -41,12 +42,12 @@ bool CKTRView::SaveSizes() {
 }
 
 bool CKTRView::SavePoints() {
-    bool taken =
-        m_currentSensor && RunSave([this] { return CCounterLink::ValidateCalibration(m_calCurve); },
-                                   [this](CCounterLink& link) {
-                                       return link.ProgramCalibration(*m_currentSensor, m_calCurve);
-                                   },
-                                   IDS_CALS_NOT_TAKEN);
+    bool taken = m_currentSensor && RunSave(
+                                        [this](CCounterLink& link) {
+                                            return link.ProgramCalibration(*m_currentSensor,
+                                                                           m_calCurve);
+                                        },
+                                        IDS_CALS_NOT_TAKEN);
     if (taken) {
         m_calCurve.Copy(m_currentSensor->GetCalCurve());
         m_calsChanged = false;
@@ -57,9 +58,10 @@ bool CKTRView::SavePoints() {
 
 // A table that did not reach the counter is reported while the Programming
 // layout still shows how far the last attempt got; the flash timer rests
-// until the user has read it.
-bool CKTRView::RunSave(const std::function<bool()>& validate,
-                       const std::function<bool(CCounterLink&)>& program, unsigned notTakenId) {
+// until the user has read it. The reason picks the one box: the port's own
+// warning, the table rules' messages, or the table not taken.
+bool CKTRView::RunSave(const std::function<LinkResult(CCounterLink&)>& program,
+                       unsigned notTakenId) {
     const int port = m_currentSensor->GetPort();
     const int address = m_currentSensor->GetAddress();
     m_busy = true;
@@ -69,32 +71,30 @@ bool CKTRView::RunSave(const std::function<bool()>& validate,
         // The transfer keeps the event loop from painting the new layout.
         bar->repaint();
     }
-    const SaveOutcome outcome = Transfer(validate, program);
-    if (outcome == SaveOutcome::NotTaken)
+    PortOpenFailure openFailure = PortOpenFailure::None;
+    const LinkResult result = Transfer(program, openFailure);
+    if (!result.Ok() && !ShowOpenFailure(port, openFailure) && !ShowRefusal(result))
         ShowAppMessage(notTakenId, MsgButtons::Ok, MsgIcon::Warning);
     if (bar)
         bar->ShowFlashing(port, address);
     m_busy = false;
-    return outcome == SaveOutcome::Taken;
+    return result.Ok();
 }
 
-// The port is open only here. A port that did not open has already been
-// reported when the serial port showed its box (in use, permission); a
-// validation that refused the table has shown its own messages. Every other
-// failure is silent so far, and is the caller's to report.
-CKTRView::SaveOutcome CKTRView::Transfer(const std::function<bool()>& validate,
-                                         const std::function<bool(CCounterLink&)>& program) {
+// The port is open only here; the link checks the table under the table
+// rules before it sends anything.
+LinkResult CKTRView::Transfer(const std::function<LinkResult(CCounterLink&)>& program,
+                              PortOpenFailure& openFailure) {
     CSerialPort serial;
-    if (!serial.Open(static_cast<uint8_t>(m_currentSensor->GetPort())))
-        return PortOpenMessageId(serial.GetOpenFailure()) ? SaveOutcome::Told
-                                                          : SaveOutcome::NotTaken;
-    // The checks sort the working copy and show their messages; the link
-    // checks again (silently, since they pass) before it sends.
-    if (!validate())
-        return SaveOutcome::Told;
+    openFailure = serial.Open(static_cast<uint8_t>(m_currentSensor->GetPort()));
+    if (openFailure != PortOpenFailure::None) {
+        LinkResult failed;
+        failed.status = LinkStatus::PortFailed;
+        return failed;
+    }
     std::optional<CQtProgressIndicator> progress;
     if (CStatusProgressBar* bar = GetStatusBar())
         progress.emplace(bar->GetProgressCtrl());
     CCounterLink link(&serial, progress ? &*progress : nullptr);
-    return program(link) ? SaveOutcome::Taken : SaveOutcome::NotTaken;
+    return program(link);
 }

@@ -7,15 +7,16 @@
 #include "app/dialogs/CSizeDlg.h"
 #include "app/dialogs/IDialogRunner.h"
 #include "app/widgets/ListRows.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
+#include "app/seams/ReasonBoxes.h"
 #include "link/Numbers.h"
+#include "link/TableRules.h"
 #include "res/StringTable.h"
 
 #include <QTreeWidget>
 
 namespace {
 
-constexpr int kMaxSizes = 32;
 // The sort key of a row that holds no position.
 constexpr double kNoRowKey = 999.99;
 
@@ -34,10 +35,7 @@ QString CKTRView::FormatSize(double size) {
 }
 
 bool CKTRView::SizeExists(double size) const {
-    for (auto pos = m_sizes.GetHeadPosition(); pos;)
-        if (m_sizes.GetNext(pos) == size)
-            return true;
-    return false;
+    return TableRules::SizeExists(m_sizes, size);
 }
 
 int CKTRView::CompareSizeItems(quintptr data1, quintptr data2, quintptr view) {
@@ -66,10 +64,8 @@ void CKTRView::FillSizeList() {
 void CKTRView::OnAddSize() {
     if (!m_currentSensor)
         return;
-    if (m_sizes.GetCount() >= kMaxSizes) {
-        ShowAppMessage(IDS_TOO_MANY_SIZES, MsgButtons::Ok, MsgIcon::Warning);
+    if (ShowRefusal(TableRules::CheckRoomForSize(m_sizes)))
         return;
-    }
     double size = 0.0;
     if (!AskNewSize(0.0, size))
         return;

@@ -3,12 +3,14 @@
 // selected sensor and the flash timer that makes its counter flash.
 #include "app/view/CKTRView.h"
 
+
 #include "app/CKTRDoc.h"
+#include "app/seams/ReasonBoxes.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "link/IProgressIndicator.h"
 #include "model/CSensor.h"
 #include "res/StringTable.h"
@@ -158,9 +160,14 @@ void CKTRView::OnTimer(int timerId) {
 bool CKTRView::SendFlash(CSensor& sensor, bool on) {
     QScopedValueRollback<bool> ticking(m_flashTicking, true);
     CSerialPort port;
-    if (!port.Open(uint8_t(sensor.GetPort())) || m_currentSensor != &sensor)
+    const PortOpenFailure failure = port.Open(uint8_t(sensor.GetPort()));
+    if (failure != PortOpenFailure::None) {
+        ShowOpenFailure(sensor.GetPort(), failure);
+        return false;
+    }
+    if (m_currentSensor != &sensor)
         return false;
     CNullProgress noProgress;
     CCounterLink link(&port, &noProgress);
-    return link.SetFlash(sensor, on);
+    return link.SetFlash(sensor, on).Ok();
 }

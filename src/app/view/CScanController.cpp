@@ -1,48 +1,30 @@
 #include "app/view/CScanController.h"
 
 #include "app/seams/CQtMessageDisplay.h"
-#include "discovery/ScanThread.h"
-#include "link/CStopSignal.h"
+#include "app/seams/CScanEvent.h"
+#include "app/seams/ReasonBoxes.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <system_error>
 
-namespace {
-
-// Posted by each scan thread as its very last action, after its reports.
-const QEvent::Type kThreadEnded = static_cast<QEvent::Type>(QEvent::User + 17);
-
-} // namespace
-
-CScanController::CScanController(QObject* target) : m_sink(target) {}
+CScanController::CScanController(QObject* target) : m_target(target), m_owner(*this) {
+    // The warning box for a port in use or not permitted, shown from the
+    // scan thread, which waits until it is dismissed.
+    m_owner.SetOpenFailureHandler(
+        [](uint8_t port, PortOpenFailure failure) { ShowOpenFailure(port, failure); });
+}
 
 CScanController::~CScanController() {
     Stop();
     Finish();
-    m_sink.Detach();
+    std::lock_guard lock(m_mutex);
+    m_target = nullptr;
 }
 
 void CScanController::Start(const std::vector<uint8_t>& ports) {
-    m_stop = std::make_unique<CStopSignal>();
-    m_started = true;
-    for (uint8_t port : ports) {
-        auto param = std::make_unique<ScanThreadParam>();
-        param->nPort = port;
-        param->pView = &m_sink;
-        param->stop = m_stop.get();
-        try {
-            // The controller outlives the thread (it joins it), so the
-            // thread may post to it.
-            StartScanThread(*param, [this](unsigned) {
-                QCoreApplication::postEvent(this, new QEvent(kThreadEnded));
-            });
-        } catch (const std::system_error&) {
-            continue;
-        }
-        ++m_running;
-        m_params.push_back(std::move(param));
-    }
+    m_progress = {};
+    m_owner.Start(ports);
+    m_running = m_owner.ThreadCount();
 }
 
 // Each thread posts its end after its last report, and posted events keep
@@ -57,19 +39,29 @@ bool CScanController::Wait() {
     return m_running == 0;
 }
 
+void CScanController::Post(ScanEvent event) {
+    const bool ended = event.kind == ScanEvent::Kind::ThreadEnded;
+    std::lock_guard lock(m_mutex);
+    if (!m_target)
+        return;
+    // Qt takes the event; events still queued when their receiver dies are
+    // deleted with it, records included.
+    QCoreApplication::postEvent(ended ? this : m_target, new CScanEvent(std::move(event)));
+}
+
 void CScanController::customEvent(QEvent* event) {
-    if (event->type() != kThreadEnded) {
+    if (event->type() != CScanEvent::Type) {
         QObject::customEvent(event);
         return;
     }
-    if (--m_running == 0 && m_loop)
+    if (m_running > 0 && --m_running == 0 && m_loop)
         m_loop->quit();
 }
 
 void CScanController::Stop() {
-    if (!m_started)
+    if (!m_owner.IsRunning())
         return;
-    m_stop->Request();
+    m_owner.Stop();
     RefuseBoxes();
 }
 
@@ -84,16 +76,11 @@ void CScanController::RefuseBoxes() {
 }
 
 void CScanController::Finish() {
-    for (auto& param : m_params)
-        if (param->hThread.joinable())
-            param->hThread.join();
-    m_params.clear();
+    m_owner.Join();
     // Ends that a stopped scan left behind; they must not count for the next.
-    QCoreApplication::removePostedEvents(this, kThreadEnded);
+    QCoreApplication::removePostedEvents(this, CScanEvent::Type);
     if (m_refusedDisplay)
         m_refusedDisplay->AcceptWorkers();
     m_refusedDisplay = nullptr;
     m_running = 0;
-    m_started = false;
-    m_stop.reset();
 }

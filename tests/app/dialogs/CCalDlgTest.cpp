@@ -1,6 +1,6 @@
 #include "app/dialogs/CCalDlg.h"
 #include "res/StringTable.h"
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,12 +19,12 @@ TEST(CalDlgTest, RangeBoundsAndTheFirstFailingValue) {
         const char* focused;
     };
     const Case cases[] = {
-        {"0.01", "999", 0, ""},
+        {"0.01", "99999", 0, ""},
         {"0.005", "100", IDS_ENTER_NUMBER_BETWEEN, "IDC_CAL_SIZE_EDIT"},
         {"0", "1000", IDS_ENTER_NUMBER_BETWEEN, "IDC_CAL_SIZE_EDIT"},
         {"1000", "100", IDS_ENTER_NUMBER_BETWEEN, "IDC_CAL_SIZE_EDIT"},
         {"abc", "1000", IDS_ENTER_NUMBER, "IDC_CAL_SIZE_EDIT"},
-        {"0.5", "999.5", IDS_ENTER_NUMBER_BETWEEN, "IDC_CAL_VOLTAGE_EDIT"},
+        {"0.5", "99999.5", IDS_ENTER_NUMBER_BETWEEN, "IDC_CAL_VOLTAGE_EDIT"},
         {"0.5", "", IDS_ENTER_NUMBER, "IDC_CAL_VOLTAGE_EDIT"},
     };
     for (const Case& c : cases) {
@@ -39,14 +39,16 @@ TEST(CalDlgTest, RangeBoundsAndTheFirstFailingValue) {
             EXPECT_TRUE(display.Messages().empty());
             EXPECT_EQ(dialog.result(), QDialog::Accepted);
             EXPECT_EQ(dialog.GetPoint().m_size, 0.01);
-            EXPECT_EQ(dialog.GetPoint().m_voltage, 999.0);
+            EXPECT_EQ(dialog.GetPoint().m_voltage, 99999.0);
             continue;
         }
         ASSERT_EQ(display.Ids(), std::vector<unsigned>{c.message});
+        // The range message names the bounds of the field that failed.
+        const bool voltage = std::string(c.focused) == "IDC_CAL_VOLTAGE_EDIT";
         EXPECT_EQ(display.Messages()[0].text,
-                  c.message == IDS_ENTER_NUMBER
-                      ? "Please enter a number."
-                      : "Please enter a number between 0.00999999977648258 and 999.");
+                  c.message == IDS_ENTER_NUMBER ? "Please enter a number."
+                  : voltage ? "Please enter a number between 0.00999999977648258 and 99999."
+                            : "Please enter a number between 0.00999999977648258 and 999.");
         EXPECT_TRUE(dialog.isVisible());
         auto* edit = qobject_cast<QLineEdit*>(dialog.focusWidget());
         ASSERT_NE(edit, nullptr);

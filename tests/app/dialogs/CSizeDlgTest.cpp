@@ -1,7 +1,7 @@
 #include "app/dialogs/CSizeDlg.h"
 #include "app/dialogs/DialogNumber.h"
 #include "res/StringTable.h"
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 #include <QApplication>
 #include <QClipboard>

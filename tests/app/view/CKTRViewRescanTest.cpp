@@ -84,6 +84,23 @@ TEST_F(RescanTest, EndsTheSelectionScansOnceAndShowsWhatItFound) {
     EXPECT_EQ(w.doc.GetSensors().size(), 3u);
 }
 
+// A port held by another program: its thread shows the warning box once,
+// with the port in its caption, and the other ports are scanned as ever.
+TEST_F(RescanTest, PortInUseShowsItsBoxOnceAndTheOthersAreScanned) {
+    CSerialPort holder;
+    ASSERT_EQ(holder.Open(2), PortOpenFailure::None);
+    w.view->OnRescan();
+    const auto shown = w.display.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].id, unsigned(IDS_PORT_IN_USE));
+    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE));
+    EXPECT_EQ(shown[0].caption, "Unable to open serial port 2");
+    EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(w.view->progressUpper, 64);
+    EXPECT_EQ(w.doc.GetSensors().size(), 2u);
+}
+
 TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
     SelectEarlierSensor();
     w.view->Edit();
@@ -130,14 +147,14 @@ TEST(ScanShutdownTest, ClosingTheWindowDuringAScanEndsTheProgramAndFreesThePorts
     EXPECT_LT(Clock::now() - closed, 1s);
     for (int port = 1; port <= 4; ++port) {
         CSerialPort serial;
-        EXPECT_TRUE(serial.Open(uint8_t(port))) << "COM" << port << " still held";
+        EXPECT_EQ(serial.Open(uint8_t(port)), PortOpenFailure::None) << "COM" << port << " still held";
     }
 }
 
 TEST(ScanControllerTest, EndingAScanAnswersTheBoxesItsThreadsWaitForAndJoinsAtOnce) {
     SimulatedPorts ports({{1, {}}}, "");
     CSerialPort other;
-    ASSERT_TRUE(other.Open(1));
+    ASSERT_EQ(other.Open(1), PortOpenFailure::None);
     CQtMessageDisplay display;
     SetMessageDisplay(&display);
     QObject view;

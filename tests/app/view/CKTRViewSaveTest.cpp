@@ -129,7 +129,7 @@ TEST_F(ViewSaveTest, APortThatDoesNotOpenIsToldOnce) {
     display.Clear();
     Select(kCom, kAddress, kCounterSizes, kCounterPoints);
     CSerialPort holder;
-    ASSERT_TRUE(holder.Open(kCom));
+    ASSERT_EQ(holder.Open(kCom), PortOpenFailure::None);
     Click("IDC_SAVE_POINTS");
     EXPECT_EQ(display.Ids(), Ids({IDS_PORT_IN_USE}));
     EXPECT_EQ(frame.GetStatusBar().GetMode(), CStatusProgressBar::ModeFlashing);

@@ -188,16 +188,18 @@ TEST_F(ViewTest, ListsHaveFixedColumnsAndUnsortingHeaders) {
 TEST_F(ViewTest, ScanReportsAddToTheDocumentAndTheProgress) {
     CStatusProgressBar& bar = frame.GetStatusBar();
     bar.ShowScanning();
-    view->GetScanSink().PortOpened(3);
-    view->GetScanSink().PortOpened(5);
-    auto sensor = std::make_unique<CSensor>();
-    sensor->SetPort(3);
-    sensor->SetAddress(7);
-    sensor->SetModel("ABC");
-    sensor->GetSizes().AddTail(0.3);
-    view->GetScanSink().SensorFound(std::move(sensor));
+    IScanSink& sink = view->GetScanSink();
+    sink.Post(ScanEvent::Of(ScanEvent::Kind::PortOpened, 3));
+    sink.Post(ScanEvent::Of(ScanEvent::Kind::PortOpened, 5));
+    ScanEvent found = ScanEvent::Of(ScanEvent::Kind::SensorFound, 3, 7);
+    found.sensor = std::make_unique<CSensor>();
+    found.sensor->SetPort(3);
+    found.sensor->SetAddress(7);
+    found.sensor->SetModel("ABC");
+    found.sensor->GetSizes().AddTail(0.3);
+    sink.Post(std::move(found));
     for (int address = 0; address < 3; ++address)
-        view->GetScanSink().AddressDone(3, address);
+        sink.Post(ScanEvent::Of(ScanEvent::Kind::AddressDone, 3, address));
     QApplication::sendPostedEvents(view);
     EXPECT_EQ(bar.GetProgressCtrl().GetUpper(), 64);
     EXPECT_EQ(bar.GetProgressCtrl().GetPos(), 3);
@@ -283,12 +285,16 @@ TEST_F(RoutingTest, EachButtonReachesItsHandler) {
 }
 
 TEST_F(RoutingTest, ScanEventsReachTheirHandlersInOrder) {
-    auto sensor = std::make_unique<CSensor>();
-    sensor->SetModel("XYZ");
-    QApplication::postEvent(&view, new CScanEvent(CScanEvent::PortOpened, 4, -1));
-    QApplication::postEvent(&view,
-                            new CScanEvent(CScanEvent::SensorFound, 4, 2, std::move(sensor)));
-    QApplication::postEvent(&view, new CScanEvent(CScanEvent::AddressDone, 4, 2));
+    using Kind = ScanEvent::Kind;
+    ScanEvent found = ScanEvent::Of(Kind::SensorFound, 4, 2);
+    found.sensor = std::make_unique<CSensor>();
+    found.sensor->SetModel("XYZ");
+    QApplication::postEvent(&view, new CScanEvent(ScanEvent::Of(Kind::PortOpened, 4)));
+    QApplication::postEvent(&view, new CScanEvent(std::move(found)));
+    // What only a scan report needs passes the view by.
+    QApplication::postEvent(&view, new CScanEvent(ScanEvent::Of(Kind::PassedOver, 4, 3)));
+    QApplication::postEvent(&view, new CScanEvent(ScanEvent::Of(Kind::AddressDone, 4, 2)));
+    QApplication::postEvent(&view, new CScanEvent(ScanEvent::Of(Kind::PortOutcome, 4)));
     QApplication::sendPostedEvents(&view);
     EXPECT_EQ(view.calls, std::vector<std::string>({"OnScanPortOpened 4", "OnSensorFound XYZ",
                                                     "OnScanAddressDone 4 2"}));

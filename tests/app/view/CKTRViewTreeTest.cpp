@@ -210,7 +210,7 @@ public:
 
 TEST_F(FlashTest, APortInUseShowsOneBoxAndNothingIsSentWhileItIsOpen) {
     CSerialPort other;
-    ASSERT_TRUE(other.Open(1));
+    ASSERT_EQ(other.Open(1), PortOpenFailure::None);
     SlowUser user;
     size_t sentWhileOpen = 1;
     user.whileOpen = [&] {

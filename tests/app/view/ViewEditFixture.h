@@ -4,7 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/ScriptedDialogRunner.h"
 #include "app/view/CKTRView.h"
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 #include <QPushButton>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "app/CKTRDoc.h"
 #include "app/view/CKTRView.h"
 #include "sim/CSimNetwork.h"
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 #include <QString>
 #include <QWidget>

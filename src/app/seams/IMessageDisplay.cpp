@@ -1,4 +1,4 @@
-#include "link/IMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 
 #include "res/StringTable.h"
 

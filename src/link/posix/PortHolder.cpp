@@ -1,4 +1,4 @@
-#include "PortHolder.h"
+#include "link/PortHolder.h"
 
 #include <cstdio>
 #include <dirent.h>
@@ -107,7 +107,7 @@ std::vector<PortHolder> FindPortHolders(const std::string& devicePath) {
     return holders.empty() ? OpenHolders(id) : holders;
 }
 
-std::string DeviceGroup(const std::string& devicePath) {
+std::string PortDeviceGroup(const std::string& devicePath) {
     struct stat info {};
     if (::stat(devicePath.c_str(), &info) != 0 || info.st_gid == 0)
         return "";

@@ -1,6 +1,6 @@
-#include "PortText.h"
+#include "link/PortText.h"
 
-#include "PortHolder.h"
+#include "link/PortHolder.h"
 #include "link/PortNaming.h"
 
 namespace {
@@ -11,7 +11,7 @@ std::string InUseText(const std::string& device) {
 }
 
 std::string NoPermissionText(const std::string& device) {
-    const std::string group = DeviceGroup(device);
+    const std::string group = PortDeviceGroup(device);
     return "no permission" +
            (group.empty() ? "" : " (the device belongs to group '" + group + "')");
 }

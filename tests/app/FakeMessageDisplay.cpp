@@ -1,4 +1,4 @@
-#include "support/FakeMessageDisplay.h"
+#include "app/FakeMessageDisplay.h"
 
 FakeMessageDisplay::FakeMessageDisplay() {
     SetMessageDisplay(this);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-// How ktrctl names com ports and says why one did not open.
+// How the front ends name com ports and say why one did not open.
 
 // "COM3".
 std::string PortName(int port);

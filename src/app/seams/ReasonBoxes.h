@@ -1,0 +1,17 @@
+#pragma once
+
+#include "link/LinkResult.h"
+#include "link/PortOpenError.h"
+
+// The desktop program's one place that turns the core's reasons into
+// message boxes, through the message display.
+
+// The warning for a port that did not open: in use (1006), shared IRQ
+// (1005) or no permission (1008), captioned "Unable to open serial port n".
+// Returns false, showing nothing, for a failure that has no box.
+bool ShowOpenFailure(int port, PortOpenFailure failure);
+
+// The messages of a table the rules refused, in order, each with the
+// program's name as caption. Returns false, showing nothing, for any other
+// result.
+bool ShowRefusal(const LinkResult& result);
