@@ -63,14 +63,3 @@ std::string PortRunsText(const std::vector<uint8_t>& ports,
 std::string WhereDevicesWereLookedFor(const std::vector<uint8_t>& ports) {
     return PortRunsText(ports, PortDevicePath) + " (" + PortNamingNote() + ")";
 }
-
-std::string DescribePortHolders(const std::vector<PortHolder>& holders) {
-    std::string text;
-    for (const PortHolder& holder : holders) {
-        if (!text.empty())
-            text += "; ";
-        text += (holder.command.empty() ? "pid " : holder.command + ", pid ") +
-                std::to_string(holder.pid);
-    }
-    return text;
-}
