@@ -8,6 +8,7 @@ class CKTRDoc;
 class CMainFrame;
 class CQtMessageDisplay;
 class CQtProgressIndicator;
+class CQuitSignals;
 
 // The application: brings up the document, the main frame with its view
 // and status bar, installs the program's message display and progress
@@ -25,6 +26,12 @@ public:
     // window could not be created; the program should then end.
     bool InitInstance();
     void OnAppAbout();
+    // Ends the program, as every way out does (File > Exit, the close box,
+    // SIGTERM, SIGINT, SIGHUP): the scan threads are told to stop, every box
+    // and dialog still open is answered as dismissed, and the event loops
+    // end, so exec returns 0 at once. The flash-off and the release of
+    // the ports follow when the frame goes.
+    void Quit();
 
     CKTRDoc* GetDocument() { return m_document.get(); }
     CMainFrame* GetMainFrame() { return m_frame.get(); }
@@ -38,4 +45,5 @@ private:
     std::unique_ptr<CKTRDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CQtProgressIndicator> m_progress;
+    std::unique_ptr<CQuitSignals> m_signals;
 };

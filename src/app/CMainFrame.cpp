@@ -34,8 +34,8 @@ bool CMainFrame::Create() {
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_view = new CKTRView(m_document, client);
     m_wndStatusBar = new CStatusProgressBar(client);
+    m_view = new CKTRView(m_document, m_wndStatusBar, client);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_wndStatusBar);
     setCentralWidget(client);
@@ -49,6 +49,7 @@ void CMainFrame::CreateMenus() {
         int id;
     };
     const Item items[] = {{"&File", "E&xit", ID_APP_EXIT},
+                          {"&View", "&Scan report...", ID_VIEW_SCAN_REPORT},
                           {"&Help", "&About KTRSetup...", ID_APP_ABOUT}};
     for (const Item& item : items) {
         QMenu* menu = menuBar()->addMenu(item.menu);
@@ -59,9 +60,16 @@ void CMainFrame::CreateMenus() {
     }
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    emit Closed();
+}
+
 void CMainFrame::OnCommand(int id) {
     if (id == ID_APP_EXIT)
         close();
+    else if (id == ID_VIEW_SCAN_REPORT && m_view)
+        m_view->OnScanReport();
     else
         emit Command(id);
 }

@@ -8,7 +8,8 @@ class CStatusProgressBar;
 
 // The main window: fixed at 800 by 600 pixels, minimizable but neither
 // resizable nor maximizable, always captioned "KTR Setup". It holds the menu
-// (File > Exit, Help > About), the main view and, below it, the status bar.
+// (File > Exit, View > Scan report..., Help > About), the main view and,
+// below it, the status bar.
 // Commands it does not handle itself (About) go out through Command.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -25,6 +26,11 @@ public:
 
 signals:
     void Command(int id);
+    // The window has closed (File > Exit or the close box).
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();

@@ -29,7 +29,11 @@ enum ControlId : int {
     IDC_SIZE_EDIT = 1000,
     IDC_CAL_SIZE_EDIT = 1001,
     IDC_CAL_VOLTAGE_EDIT = 1002,
+    // The scan report: the dialog, its list of lines, its View menu command.
+    IDD_SCAN_REPORT = 132,
+    IDC_SCAN_REPORT_LIST = 1003,
     IDC_STATIC = 65535,
+    ID_VIEW_SCAN_REPORT = 32771,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
 };

@@ -3,11 +3,12 @@
 #include "app/CKTRDoc.h"
 #include "app/ControlIds.h"
 #include "app/dialogs/CAboutDlg.h"
+#include "app/dialogs/CScanReportDlg.h"
 #include "app/dialogs/IDialogRunner.h"
 #include "app/seams/CQtMessageDisplay.h"
+#include "app/seams/IMessageDisplay.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "app/seams/IMessageDisplay.h"
 #include "link/IProgressIndicator.h"
 
 #include <QApplication>
@@ -76,14 +77,16 @@ TEST_F(FrameTest, StartsWithTheReadyLayout) {
     EXPECT_EQ(frame.GetStatusBar().property(kCtrlIdProperty).toInt(), IDC_STATUS_BAR);
 }
 
-TEST_F(FrameTest, MenuHasExitAndAboutAndNothingElse) {
+TEST_F(FrameTest, MenuHasExitScanReportAndAboutAndNothingElse) {
     QList<QAction*> menus = frame.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), "&File");
-    EXPECT_EQ(menus[1]->text(), "&Help");
-    ASSERT_EQ(menus[0]->menu()->actions().size(), 1);
-    ASSERT_EQ(menus[1]->menu()->actions().size(), 1);
+    EXPECT_EQ(menus[1]->text(), "&View");
+    EXPECT_EQ(menus[2]->text(), "&Help");
+    for (QAction* menu : menus)
+        ASSERT_EQ(menu->menu()->actions().size(), 1);
     EXPECT_EQ(MenuItem("&File", "E&xit")->data().toInt(), ID_APP_EXIT);
+    EXPECT_EQ(MenuItem("&View", "&Scan report...")->data().toInt(), ID_VIEW_SCAN_REPORT);
     EXPECT_EQ(MenuItem("&Help", "&About KTRSetup...")->data().toInt(), ID_APP_ABOUT);
 }
 
@@ -137,6 +140,7 @@ TEST(AboutDlgTest, OkAcceptsAndEscapeCloses) {
 
 TEST(KTRAppTest, StartsUpWithItsDisplayAndProgressInstalled) {
     {
+        ScriptedRunner runner; // the report of the scan that finds nothing
         CKTRApp app;
         ASSERT_TRUE(app.InitInstance());
         EXPECT_EQ(CKTRApp::Instance(), &app);
@@ -150,6 +154,7 @@ TEST(KTRAppTest, StartsUpWithItsDisplayAndProgressInstalled) {
         EXPECT_EQ(progress.GetUpper(), 40);
         EXPECT_EQ(progress.GetPos(), 12);
         QApplication::processEvents(); // the posted Rescan
+        EXPECT_EQ(runner.titles, std::vector<QString>({"Scan report"}));
     }
     EXPECT_EQ(dynamic_cast<CQtMessageDisplay*>(&MessageDisplay()), nullptr);
     EXPECT_EQ(CKTRApp::Instance(), nullptr);
@@ -159,7 +164,7 @@ TEST(KTRAppTest, AboutCommandRunsTheAboutDialog) {
     CKTRApp app;
     ASSERT_TRUE(app.InitInstance());
     ScriptedRunner runner;
-    QAction* about = app.GetMainFrame()->menuBar()->actions().at(1)->menu()->actions().at(0);
+    QAction* about = app.GetMainFrame()->menuBar()->actions().at(2)->menu()->actions().at(0);
     about->trigger();
     EXPECT_EQ(runner.titles, std::vector<QString>({"About KTRSetup"}));
 }
@@ -170,6 +175,9 @@ TEST(KTRAppTest, AboutIsModalAndOkReturnsToTheWindow) {
     QString seen;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
+        // The start-up scan finds nothing and its report opens too.
+        if (auto* report = qobject_cast<CScanReportDlg*>(QApplication::activeModalWidget()))
+            report->reject();
         if (auto* dialog = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
             seen = dialog->windowTitle();
             dialog->findChild<QPushButton*>("IDOK")->click();

@@ -1,6 +1,7 @@
 #include "app/seams/ReasonBoxes.h"
 
 #include "app/seams/IMessageDisplay.h"
+#include "link/PortText.h"
 #include "res/StringTable.h"
 
 #include <string>
@@ -10,7 +11,13 @@ bool ShowOpenFailure(int port, PortOpenFailure failure) {
     if (id == 0)
         return false;
     const std::string caption = LoadString(IDS_PORT_OPEN_FAILED) + " " + std::to_string(port);
-    MessageDisplay().Show(id, LoadString(id), caption, MsgButtons::Ok, MsgIcon::Warning);
+    std::string text = LoadString(id);
+    // Which port, and which program holds it where the system tells, in
+    // the words of ktrctl: "COM4 (/dev/ttyS3): in use by another program
+    // (minicom, pid 1234)".
+    if (failure == PortOpenFailure::InUse)
+        text += "\n" + PortOpenFailureText(port, failure, 0);
+    MessageDisplay().Show(id, text, caption, MsgButtons::Ok, MsgIcon::Warning);
     return true;
 }
 

@@ -8,6 +8,8 @@
 
 // The warning for a port that did not open: in use (1006), shared IRQ
 // (1005) or no permission (1008), captioned "Unable to open serial port n".
+// The in-use warning adds a line naming the port, its device and, where the
+// system can tell, the program that holds it.
 // Returns false, showing nothing, for a failure that has no box.
 bool ShowOpenFailure(int port, PortOpenFailure failure);
 

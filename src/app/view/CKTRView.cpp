@@ -1,19 +1,23 @@
 #include "app/view/CKTRView.h"
 
-#include "app/CMainFrame.h"
+#include "app/CKTRDoc.h"
 #include "app/ControlIds.h"
 #include "app/seams/CScanEvent.h"
+#include "app/seams/IMessageDisplay.h"
 #include "app/view/CCommandEvent.h"
 #include "app/view/CScanController.h"
+#include "app/view/CSelection.h"
+#include "app/view/CTableSaver.h"
 #include "app/widgets/CSensorTree.h"
+#include "app/widgets/CStatusProgressBar.h"
+#include "app/widgets/ListRows.h"
+#include "model/CSensor.h"
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QTimerEvent>
 #include <qdrawutil.h>
 
 namespace {
@@ -40,14 +44,19 @@ struct CommandRoute {
 
 } // namespace
 
-CKTRView::CKTRView(CKTRDoc& document, QWidget* parent)
-    : QWidget(parent), m_document(document), m_scan(std::make_unique<CScanController>(this)) {
+CKTRView::CKTRView(CKTRDoc& document, CStatusProgressBar* bar, QWidget* parent)
+    : QWidget(parent), m_document(document), m_bar(bar),
+      m_selection(std::make_unique<CSelection>(bar)),
+      m_scan(std::make_unique<CScanController>(this)) {
     setObjectName("view");
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(pal);
     setAutoFillBackground(true);
     CreateControls();
+    m_sizes = std::make_unique<CTableEditor<CSizeList>>(*m_sizeListCtrl);
+    m_cals = std::make_unique<CTableEditor<CCalCurve>>(*m_calListCtrl);
+    m_saver = std::make_unique<CTableSaver>(*m_selection, bar);
 }
 
 // The scan ends first: its threads are stopped and joined while the view,
@@ -64,9 +73,8 @@ bool CKTRView::IsScanning() const {
     return m_scan->IsRunning();
 }
 
-CStatusProgressBar* CKTRView::GetStatusBar() const {
-    auto* frame = qobject_cast<CMainFrame*>(window());
-    return frame ? &frame->GetStatusBar() : nullptr;
+void CKTRView::StopScan() {
+    m_scan->Stop();
 }
 
 void CKTRView::CreateControls() {
@@ -114,28 +122,10 @@ QPushButton* CKTRView::CreateButton(int id, unsigned textId, const char* name) {
     return button;
 }
 
-// A list in report style: rows without a tree, one selected at most, the
-// whole row highlighted, a header whose sections do nothing when clicked.
-// Rows are only selected by clicks; nothing edits them in place.
 QTreeWidget* CKTRView::CreateList(int id, const char* name) {
     auto* list = new QTreeWidget(this);
     SetId(list, id, name);
-    list->setRootIsDecorated(false);
-    list->setItemsExpandable(false);
-    list->setExpandsOnDoubleClick(false);
-    list->setUniformRowHeights(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setAllColumnsShowFocus(true);
-    // The columns fill the list but for a pixel or two of its border; a
-    // scroll bar for those would cover the last row.
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list->setSortingEnabled(false);
-    list->header()->setSectionsClickable(false);
-    list->header()->setSectionsMovable(false);
-    list->header()->setStretchLastSection(false);
-    list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetUpReportList(*list);
     return list;
 }
 
@@ -225,7 +215,102 @@ void CKTRView::customEvent(QEvent* event) {
     }
 }
 
-void CKTRView::timerEvent(QTimerEvent* event) {
-    OnTimer(event->timerId());
-    QWidget::timerEvent(event);
+void CKTRView::LoadSensor(CSensor* sensor) {
+    m_selection->Select(sensor);
+    m_sizes->Load(sensor ? &sensor->GetSizes() : nullptr);
+    m_cals->Load(sensor ? &sensor->GetCalCurve() : nullptr);
+}
+
+void CKTRView::FillTree() {
+    m_tree->Fill(m_document.GetSensors());
+}
+
+bool CKTRView::OnTreeSelChanging(QTreeWidgetItem*, QTreeWidgetItem*) {
+    return !AskToLeaveSensor();
+}
+
+// The flash timer stops (the counter left behind stops flashing), and the
+// status bar, both editors and both lists follow the new item: a sensor's
+// tables and its Flashing layout, or nothing and "Ready".
+void CKTRView::OnTreeSelChanged(QTreeWidgetItem*, QTreeWidgetItem* newItem) {
+    CSensor* sensor = CSensorTree::SensorOf(newItem);
+    LoadSensor(sensor);
+    if (m_bar && sensor)
+        m_bar->ShowFlashing(sensor->GetPort(), sensor->GetAddress());
+    else if (m_bar)
+        m_bar->ShowReady();
+}
+
+// Both questions are asked when both tables were edited, even after a
+// Cancel at the first, as the user may want to program the other table.
+bool CKTRView::AskToLeaveSensor() {
+    bool stay = false;
+    if (m_sizes->IsChanged() &&
+        !SaveOnRequest(IDS_SIZES_CHANGED, "Saving Sizes", &CKTRView::SaveSizes))
+        stay = true;
+    if (m_cals->IsChanged() &&
+        !SaveOnRequest(IDS_CALS_CHANGED, "Saving Cals", &CKTRView::SavePoints))
+        stay = true;
+    return !stay;
+}
+
+// Yes programs the table and lets the sensor go only when the counter took
+// it; No lets it go, dropping the edits; Cancel keeps it.
+bool CKTRView::SaveOnRequest(unsigned question, const char* notice, bool (CKTRView::*save)()) {
+    switch (ShowAppMessage(question, MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgAnswer::Yes:
+        MessageDisplay().Show(0, notice, LoadString(IDS_APP_NAME), MsgButtons::Ok, MsgIcon::None);
+        return (this->*save)();
+    case MsgAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CKTRView::OnAddSize() {
+    m_sizes->Add();
+}
+
+void CKTRView::OnEditSize() {
+    m_sizes->Edit();
+}
+
+void CKTRView::OnDeleteSize() {
+    m_sizes->Delete();
+}
+
+void CKTRView::OnSaveSizes() {
+    SaveSizes();
+}
+
+void CKTRView::OnAddCal() {
+    m_cals->Add();
+}
+
+void CKTRView::OnEditCal() {
+    m_cals->Edit();
+}
+
+void CKTRView::OnDeleteCal() {
+    m_cals->Delete();
+}
+
+void CKTRView::OnSavePoints() {
+    SavePoints();
+}
+
+// With no sensor selected a save only empties the list.
+bool CKTRView::SaveSizes() {
+    CSensor* sensor = m_selection->Current();
+    if (!sensor)
+        m_sizes->Fill();
+    return sensor && m_saver->Save(*sensor, *m_sizes);
+}
+
+bool CKTRView::SavePoints() {
+    CSensor* sensor = m_selection->Current();
+    if (!sensor)
+        m_cals->Fill();
+    return sensor && m_saver->Save(*sensor, *m_cals);
 }

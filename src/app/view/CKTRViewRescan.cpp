@@ -3,9 +3,10 @@
 #include "app/view/CKTRView.h"
 
 #include "app/CKTRDoc.h"
+#include "app/dialogs/CScanReportDlg.h"
+#include "app/dialogs/IDialogRunner.h"
 #include "app/seams/CQtProgressIndicator.h"
 #include "app/view/CScanController.h"
-#include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "discovery/ScanRunner.h"
@@ -24,10 +25,9 @@ void CKTRView::OnRescan() {
     if (!AskToLeaveSensor())
         return;
     ClearScanResults();
-    CStatusProgressBar* bar = GetStatusBar();
-    if (bar) {
-        bar->ShowScanning();
-        bar->repaint();
+    if (m_bar) {
+        m_bar->ShowScanning();
+        m_bar->repaint();
     }
     repaint();
     m_scan->Start(AllComPorts());
@@ -39,22 +39,21 @@ void CKTRView::OnRescan() {
     }
     m_scan->Finish();
     FillTree();
-    if (bar)
-        bar->ShowReady();
+    m_scanReport = CScanReportDlg::Lines(m_scan->Outcomes(), m_document.GetSensors());
+    if (m_bar)
+        m_bar->ShowReady();
+    // An empty tree alone would give no reason.
+    if (m_document.GetSensors().empty())
+        OnScanReport();
 }
 
-// Ends the selection (flash timer stopped, no current sensor, working copies
-// and change flags cleared) before the records it refers to go, then
-// empties the tree, both lists and the document.
+// Ends the selection (the counter's flash switched off, flash timer
+// stopped, working copies and change flags cleared) before the records it
+// refers to go, then empties the tree, both lists and the document.
 void CKTRView::ClearScanResults() {
     setUpdatesEnabled(false);
     m_tree->RemoveAll();
-    if (m_currentSensor || m_timerId != 0)
-        OnTreeSelChanged(nullptr, nullptr);
-    m_sizeListCtrl->clear();
-    m_calListCtrl->clear();
-    m_sizes.RemoveAll();
-    m_calCurve.RemoveAll();
+    LoadSensor(nullptr);
     m_document.GetSensors().clear();
     setUpdatesEnabled(true);
 }
@@ -69,15 +68,20 @@ void CKTRView::OnSensorFound(std::unique_ptr<CSensor> sensor) {
 // The status bar's progress runs as every scan's does: each port that opens
 // adds its 32 addresses to the range, each address done steps once.
 void CKTRView::OnScanPortOpened(int) {
-    if (CStatusProgressBar* bar = GetStatusBar()) {
-        CQtProgressIndicator progress(bar->GetProgressCtrl());
+    if (m_bar) {
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
         m_scan->Progress().PortOpened(progress);
     }
 }
 
 void CKTRView::OnScanAddressDone(int, int) {
-    if (CStatusProgressBar* bar = GetStatusBar()) {
-        CQtProgressIndicator progress(bar->GetProgressCtrl());
+    if (m_bar) {
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
         m_scan->Progress().AddressDone(progress);
     }
+}
+
+void CKTRView::OnScanReport() {
+    CScanReportDlg dialog(m_scanReport, this);
+    DialogRunner().Run(dialog);
 }

@@ -1,12 +1,35 @@
 #include "app/widgets/CSensorTree.h"
 
 #include "app/widgets/CTreeSelectionGate.h"
+#include "res/StringTable.h"
 
 #include <QHeaderView>
 #include <QStyle>
 #include <QStyleFactory>
+#include <cstdio>
+#include <string>
 
 namespace {
+
+// Item data: a port number (1 to 32) for a port item, the address of the
+// sensor's record for a sensor item. Records never lie at 32 or below.
+constexpr quintptr kHighestPort = 32;
+
+quintptr ItemData(const QTreeWidgetItem* item) {
+    return item ? item->data(0, Qt::UserRole).value<quintptr>() : 0;
+}
+
+// A string-table text with printf-style fields filled in.
+template <typename... Args> QString FormatText(unsigned id, Args... args) {
+    const std::string format = LoadString(id);
+    const int length = std::snprintf(nullptr, 0, format.c_str(), args...);
+    if (length < 0)
+        return {};
+    std::string text(size_t(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format.c_str(), args...);
+    text.resize(size_t(length));
+    return QString::fromStdString(text);
+}
 
 bool IsSelfOrAncestor(const QTreeWidgetItem* item, const QTreeWidgetItem* of) {
     for (const QTreeWidgetItem* i = of; i; i = i->parent())
@@ -74,4 +97,44 @@ void CSensorTree::ExpandSingle(QTreeWidgetItem* from, QTreeWidgetItem* to) {
             i->setExpanded(false);
     for (QTreeWidgetItem* i = to; i; i = i->parent())
         i->setExpanded(true);
+}
+
+void CSensorTree::Fill(CSensorList& sensors) {
+    RemoveAll();
+    for (CSensor& sensor : sensors) {
+        QTreeWidgetItem* portItem = FindPortItem(sensor.GetPort());
+        if (!portItem)
+            portItem = InsertPortItem(sensor.GetPort());
+        if (portItem)
+            InsertSensorItem(portItem, sensor);
+    }
+    if (topLevelItemCount() > 0)
+        topLevelItem(0)->setExpanded(true);
+}
+
+QTreeWidgetItem* CSensorTree::FindPortItem(int port) const {
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (ItemData(topLevelItem(i)) == quintptr(port))
+            return topLevelItem(i);
+    return nullptr;
+}
+
+QTreeWidgetItem* CSensorTree::InsertPortItem(int port) {
+    auto* item = new QTreeWidgetItem(QStringList{FormatText(IDS_TREE_COMPORT, port)});
+    item->setData(0, Qt::UserRole, QVariant::fromValue(quintptr(port)));
+    addTopLevelItem(item);
+    return item;
+}
+
+QTreeWidgetItem* CSensorTree::InsertSensorItem(QTreeWidgetItem* portItem, CSensor& sensor) {
+    auto* item = new QTreeWidgetItem(
+        QStringList{FormatText(IDS_TREE_SENSOR, sensor.GetAddress(), sensor.GetModel().c_str())});
+    item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(&sensor)));
+    portItem->addChild(item);
+    return item;
+}
+
+CSensor* CSensorTree::SensorOf(const QTreeWidgetItem* item) {
+    const quintptr data = ItemData(item);
+    return data > kHighestPort ? reinterpret_cast<CSensor*>(data) : nullptr;
 }

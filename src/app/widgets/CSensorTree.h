@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/CSensor.h"
+
 #include <QTreeWidget>
 #include <functional>
 
@@ -24,6 +26,16 @@ public:
     explicit CSensorTree(QWidget* parent = nullptr);
 
     void SetSelectionHandlers(ChangingHandler changing, ChangedHandler changed);
+    // Rebuilds the tree from the sensors of a scan: one "Comport n" item per
+    // port, in the order of each port's first sensor, with one
+    // "Sensor:NN   Model: ..." item per sensor in list order; only the first
+    // port item is expanded and nothing is selected.
+    void Fill(CSensorList& sensors);
+    QTreeWidgetItem* FindPortItem(int port) const;
+    QTreeWidgetItem* InsertPortItem(int port);
+    QTreeWidgetItem* InsertSensorItem(QTreeWidgetItem* portItem, CSensor& sensor);
+    // The sensor record of a sensor item; null for a port item or none.
+    static CSensor* SensorOf(const QTreeWidgetItem* item);
     QTreeWidgetItem* SelectedItem() const;
     // Deletes every item. The selection ends first, without asking, and
     // SelectionChanged reports the move to no item while the old item still

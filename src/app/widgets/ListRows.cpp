@@ -1,5 +1,6 @@
 #include "app/widgets/ListRows.h"
 
+#include <QHeaderView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <vector>
@@ -42,4 +43,23 @@ void SortRows(QTreeWidget& list, RowCompare compare, quintptr parameter) {
         list.setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
     for (QTreeWidgetItem* row : selected)
         row->setSelected(true);
+}
+
+void SetUpReportList(QTreeWidget& list) {
+    list.setRootIsDecorated(false);
+    list.setItemsExpandable(false);
+    list.setExpandsOnDoubleClick(false);
+    list.setUniformRowHeights(true);
+    list.setSelectionMode(QAbstractItemView::SingleSelection);
+    list.setSelectionBehavior(QAbstractItemView::SelectRows);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.setAllColumnsShowFocus(true);
+    // The columns fill the list but for a pixel or two of its border; a
+    // scroll bar for those would cover the last row.
+    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list.setSortingEnabled(false);
+    list.header()->setSectionsClickable(false);
+    list.header()->setSectionsMovable(false);
+    list.header()->setStretchLastSection(false);
+    list.header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }

@@ -10,6 +10,11 @@ class QTreeWidgetItem;
 // value of item data (0 when none), which the view uses for the position of
 // the element the row shows.
 
+// Makes list a list in report style: rows without a tree, one selected at
+// most, the whole row highlighted, a header whose sections do nothing when
+// clicked. Rows are only selected by clicks; nothing edits them in place.
+void SetUpReportList(QTreeWidget& list);
+
 // Inserts a row with these column texts at index (clamped to the row count)
 // and gives it its item data; returns the row.
 QTreeWidgetItem* InsertRow(QTreeWidget& list, int index, const QStringList& texts, quintptr data);

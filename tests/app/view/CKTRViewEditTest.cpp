@@ -35,7 +35,7 @@ TEST_F(SizeEditTest, RowsAscendWhileTheWorkingCopyKeepsItsOrder) {
     Click("IDC_ADD_SIZE");
     EXPECT_EQ(dialogs.Opened().back().caption, "Add Size");
     EXPECT_EQ(dialogs.Opened().back().edits, QStringList({"0"}));
-    EXPECT_TRUE(view->AreSizesChanged());
+    EXPECT_TRUE(view->Sizes().IsChanged());
     ASSERT_TRUE(SelectRow("IDC_SIZE_LIST", "2.0"));
     Click("IDC_EDIT_SIZE");
     EXPECT_EQ(dialogs.Opened().back().caption, "Edit Size");
@@ -46,7 +46,7 @@ TEST_F(SizeEditTest, RowsAscendWhileTheWorkingCopyKeepsItsOrder) {
     EXPECT_EQ(Rows("IDC_SIZE_LIST"), Texts({".25", "0.5", "1.5"}));
     EXPECT_EQ(WorkingSizes(), Sizes({0.25, 0.5, 1.5}));
     // The record is only changed by a save.
-    EXPECT_EQ(Values(view->GetCurrentSensor()->GetSizes()), Sizes({2.0, 0.5, 1.0}));
+    EXPECT_EQ(Values(view->Selection().Current()->GetSizes()), Sizes({2.0, 0.5, 1.0}));
 }
 
 TEST_F(SizeEditTest, ThirtyTwoSizesAreAllowedAndTheThirtyThirdIsRefusedBeforeAnyDialog) {
@@ -58,7 +58,7 @@ TEST_F(SizeEditTest, ThirtyTwoSizesAreAllowedAndTheThirtyThirdIsRefusedBeforeAny
     Click("IDC_ADD_SIZE");
     Click("IDC_ADD_SIZE");
     EXPECT_EQ(dialogs.Opened().size(), 1u);
-    EXPECT_EQ(view->GetWorkingSizes().GetCount(), 32);
+    EXPECT_EQ(view->Sizes().Working().GetCount(), 32);
     ASSERT_EQ(display.Ids(), Ids({IDS_TOO_MANY_SIZES}));
     EXPECT_EQ(display.Messages()[0].icon, MsgIcon::Warning);
     // Edit and Delete still work at 32.
@@ -67,7 +67,7 @@ TEST_F(SizeEditTest, ThirtyTwoSizesAreAllowedAndTheThirtyThirdIsRefusedBeforeAny
     EXPECT_EQ(WorkingSizes().back(), 50.0);
     ASSERT_TRUE(SelectRow("IDC_SIZE_LIST", "50."));
     Click("IDC_DELETE_SIZE");
-    EXPECT_EQ(view->GetWorkingSizes().GetCount(), 31);
+    EXPECT_EQ(view->Sizes().Working().GetCount(), 31);
 }
 
 // Exact comparison: .50 is 0.5, but 0.499 does not block 0.498. Confirming
@@ -81,7 +81,7 @@ TEST_F(SizeEditTest, DuplicatesAndUnchangedEditsAreRefusedAndChangeNothing) {
     EXPECT_EQ(display.Ids(), Ids({IDS_SIZE_EXISTS, IDS_SIZE_EXISTS, IDS_SIZE_EXISTS}));
     EXPECT_EQ(display.Messages()[0].icon, MsgIcon::Information);
     EXPECT_EQ(WorkingSizes(), Sizes({0.499, 0.5, 1.0}));
-    EXPECT_FALSE(view->AreSizesChanged());
+    EXPECT_FALSE(view->Sizes().IsChanged());
     display.Clear();
     Click("IDC_ADD_SIZE");
     EXPECT_EQ(display.Ids(), Ids({IDS_ENTER_NUMBER}));
@@ -100,7 +100,7 @@ TEST_F(CalEditTest, RowsAscendBySizeAndShowThreeDecimalsAtMost) {
     ASSERT_TRUE(SelectRow("IDC_CAL_LIST", "1"));
     Click("IDC_DELETE_CAL");
     EXPECT_EQ(WorkingPoints(), Points({{0.1234, 50}, {123.45, 900.5}, {0.5, 100}}));
-    EXPECT_TRUE(view->AreCalsChanged());
+    EXPECT_TRUE(view->Cals().IsChanged());
 }
 
 // A point is a duplicate when it shares its size or its voltage with
@@ -113,20 +113,20 @@ TEST_F(CalEditTest, SharedSizeOrVoltageIsRefusedExceptWithTheEditedPointItself) 
     Click("IDC_ADD_CAL");
     EXPECT_EQ(display.Ids(), Ids({IDS_CAL_POINT_EXISTS, IDS_CAL_POINT_EXISTS}));
     EXPECT_EQ(display.Messages()[0].icon, MsgIcon::Information);
-    EXPECT_FALSE(view->AreCalsChanged());
+    EXPECT_FALSE(view->Cals().IsChanged());
 
     display.Clear();
     ASSERT_TRUE(SelectRow("IDC_CAL_LIST", "0.5"));
     dialogs.Script({{{"0.7", "100"}}, {{"0.5", "150"}}, {{"0.5", "150"}}});
     Click("IDC_EDIT_CAL");
     EXPECT_EQ(display.Ids(), Ids({IDS_CAL_POINT_EXISTS}));
-    EXPECT_FALSE(view->AreCalsChanged());
+    EXPECT_FALSE(view->Cals().IsChanged());
     Click("IDC_EDIT_CAL");
     EXPECT_EQ(dialogs.Opened().back().edits, QStringList({"0.5", "100.5"}));
     Click("IDC_EDIT_CAL");
     EXPECT_EQ(display.Ids(), Ids({IDS_CAL_POINT_EXISTS}));
     EXPECT_EQ(WorkingPoints(), Points({{0.3, 100}, {0.5, 150}}));
-    EXPECT_TRUE(view->AreCalsChanged());
+    EXPECT_TRUE(view->Cals().IsChanged());
 }
 
 } // namespace

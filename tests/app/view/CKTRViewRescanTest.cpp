@@ -2,11 +2,13 @@
 #include "app/CKTRApp.h"
 #include "app/CMainFrame.h"
 #include "app/ControlIds.h"
+#include "app/ScriptedDialogRunner.h"
 #include "app/seams/CQtMessageDisplay.h"
 #include "app/view/CScanController.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
 #include "link/CSerialPort.h"
+#include "link/PortNaming.h"
 #include "res/StringTable.h"
 
 #include <QApplication>
@@ -43,7 +45,7 @@ protected:
         w.AddSensor(5, 1, "KTR-100");
         w.view->FillTree();
         w.view->Tree().setCurrentItem(w.view->Item("Sensor:01   Model: KTR-100"));
-        ASSERT_TRUE(w.view->IsFlashTimerRunning());
+        ASSERT_TRUE(w.view->Selection().IsTimerRunning());
     }
 
     SimulatedPorts ports;
@@ -55,9 +57,9 @@ TEST_F(RescanTest, EndsTheSelectionScansOnceAndShowsWhatItFound) {
     std::vector<std::string> duringScan;
     w.view->duringScan = [&] {
         CSensorTree& tree = w.view->Tree();
-        bool empty = tree.topLevelItemCount() == 0 && !w.view->GetCurrentSensor() &&
-                     !w.view->IsFlashTimerRunning() && w.view->GetWorkingSizes().IsEmpty() &&
-                     w.view->GetWorkingCalCurve().IsEmpty() &&
+        bool empty = tree.topLevelItemCount() == 0 && !w.view->Selection().Current() &&
+                     !w.view->Selection().IsTimerRunning() && w.view->Sizes().Working().IsEmpty() &&
+                     w.view->Cals().Working().IsEmpty() &&
                      w.view->findChild<QTreeWidget*>("IDC_SIZE_LIST")->topLevelItemCount() == 0;
         duringScan.push_back(empty ? "empty" : "not empty");
         w.view->OnCommand(IDC_RESCAN); // ignored: this scan holds the ports
@@ -93,7 +95,10 @@ TEST_F(RescanTest, PortInUseShowsItsBoxOnceAndTheOthersAreScanned) {
     const auto shown = w.display.Messages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].id, unsigned(IDS_PORT_IN_USE));
-    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE));
+    // Its text, then the port and its device (the holder is this very
+    // process, which the line does not name).
+    EXPECT_EQ(shown[0].text, LoadString(IDS_PORT_IN_USE) + "\nCOM2 (" + PortDevicePath(2) +
+                                 "): in use by another program");
     EXPECT_EQ(shown[0].caption, "Unable to open serial port 2");
     EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(shown[0].icon, MsgIcon::Warning);
@@ -108,47 +113,27 @@ TEST_F(RescanTest, UnsavedEditsAreAskedAboutFirstAndCancelScansNothing) {
     w.view->OnRescan();
     EXPECT_EQ(w.display.Ids(), std::vector<unsigned>({IDS_SIZES_CHANGED, IDS_CALS_CHANGED}));
     EXPECT_EQ(w.doc.GetSensors().size(), 1u);
-    EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), 4);
-    EXPECT_TRUE(w.view->AreSizesChanged());
+    EXPECT_EQ(w.view->Sizes().Working().GetCount(), 4);
+    EXPECT_TRUE(w.view->Sizes().IsChanged());
     EXPECT_NE(w.view->Tree().SelectedItem(), nullptr);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeFlashing);
 
     w.display.Script({MsgAnswer::No, MsgAnswer::No});
     w.view->OnRescan();
     EXPECT_EQ(w.doc.GetSensors().size(), 3u);
-    EXPECT_FALSE(w.view->AreSizesChanged());
+    EXPECT_FALSE(w.view->Sizes().IsChanged());
 }
 
 TEST(RescanWithoutPortsTest, LeavesAnEmptyTreeAndReady) {
+    ScriptedDialogRunner dialogs;
     ViewWindow w;
     w.view->OnRescan();
+    ASSERT_EQ(dialogs.Opened().size(), 1u) << "the scan report, by itself";
+    EXPECT_EQ(dialogs.Opened()[0].caption, "Scan report");
     EXPECT_EQ(w.view->Tree().topLevelItemCount(), 0);
     EXPECT_EQ(w.view->progressUpper, 0);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeReady);
     EXPECT_TRUE(w.display.Messages().empty());
-}
-
-TEST(ScanShutdownTest, ClosingTheWindowDuringAScanEndsTheProgramAndFreesThePorts) {
-    std::vector<SimPortConfig> network;
-    for (int port = 1; port <= 4; ++port)
-        network.push_back({port, {Counter(0, "KTR-100"), Counter(20, "KTR-100")}});
-    SimulatedPorts ports(network, "KTR-100\n");
-    ports.SetPacing(true);
-    auto app = std::make_unique<CKTRApp>();
-    ASSERT_TRUE(app->InitInstance());
-    Clock::time_point closed;
-    QTimer::singleShot(600, [&] {
-        closed = Clock::now();
-        app->GetMainFrame()->close();
-    });
-    QApplication::exec();
-    EXPECT_EQ(app->GetMainFrame()->GetView()->findChild<CSensorTree*>()->topLevelItemCount(), 0);
-    app.reset();
-    EXPECT_LT(Clock::now() - closed, 1s);
-    for (int port = 1; port <= 4; ++port) {
-        CSerialPort serial;
-        EXPECT_EQ(serial.Open(uint8_t(port)), PortOpenFailure::None) << "COM" << port << " still held";
-    }
 }
 
 TEST(ScanControllerTest, EndingAScanAnswersTheBoxesItsThreadsWaitForAndJoinsAtOnce) {

@@ -3,6 +3,7 @@
 #include "app/view/ViewEditFixture.h"
 #include "app/widgets/CProgressCtrl.h"
 #include "app/widgets/CStatusProgressBar.h"
+#include "link/CCounterLink.h"
 #include "link/CSerialPort.h"
 #include "res/StringTable.h"
 #include "sim/CSimNetwork.h"
@@ -60,13 +61,13 @@ TEST_F(ViewSaveTest, SavedSizesGoOutAscendingAndAllThreeCopiesAgree) {
     EXPECT_EQ(counter->RejectedLines(), 0);
     EXPECT_EQ(Values(sensor.GetSizes()), Sizes({0.5, 1.0, 2.0}));
     EXPECT_EQ(WorkingSizes(), Sizes({0.5, 1.0, 2.0}));
-    EXPECT_FALSE(view->AreSizesChanged());
+    EXPECT_FALSE(view->Sizes().IsChanged());
     EXPECT_EQ(frame.GetStatusBar().GetMode(), CStatusProgressBar::ModeFlashing);
 
     // Saving again unchanged programs the counter again.
     Click("IDC_SAVE_SIZES");
     EXPECT_EQ(counter->SizesProgrammed(), 2);
-    EXPECT_FALSE(view->AreSizesChanged());
+    EXPECT_FALSE(view->Sizes().IsChanged());
 }
 
 // After a save the lists show what the counter holds: sizes as their
@@ -85,6 +86,37 @@ TEST_F(ViewSaveTest, AfterASaveTheListsShowTheValuesAsTheCounterHoldsThem) {
               std::vector<QString>({"0.123 / 100", "0.5 / 150.5", "1 / 400"}));
 }
 
+// A curve of several thousand millivolts: a 1500 mV point is edited and
+// kept, saved, and read back from the counter unchanged.
+TEST_F(ViewSaveTest, APointAbove999MillivoltsIsKeptSavedAndReadBackUnchanged) {
+    const Points curve = {{0.3, 100}, {0.5, 150.5}, {2, 1500}};
+    counter->SetPoints(curve);
+    Select(kCom, kAddress, kCounterSizes, curve);
+    EXPECT_EQ(Rows("IDC_CAL_LIST").back(), "2 / 1500");
+    ASSERT_TRUE(SelectRow("IDC_CAL_LIST", "2"));
+    dialogs.Script({{QStringList()}, {{"2.5", "2000.25"}}});
+    Click("IDC_EDIT_CAL"); // opened on 1500 and confirmed as it stands
+    EXPECT_EQ(dialogs.Opened().back().edits, QStringList({"2", "1500"}));
+    EXPECT_TRUE(display.Messages().empty());
+    EXPECT_EQ(WorkingPoints(), curve);
+    Click("IDC_ADD_CAL");
+    Click("IDC_SAVE_POINTS");
+    EXPECT_TRUE(display.Messages().empty());
+    const Points saved = {{0.3, 100}, {0.5, 150.5}, {2, 1500}, {2.5, 2000.25}};
+    EXPECT_EQ(counter->GetPoints(), saved);
+    EXPECT_EQ(WorkingPoints(), saved);
+    EXPECT_EQ(Rows("IDC_CAL_LIST").back(), "2.5 / 2000.25");
+
+    CSerialPort serial;
+    ASSERT_EQ(serial.Open(kCom), PortOpenFailure::None);
+    CSensor readBack;
+    readBack.SetPort(kCom);
+    readBack.SetAddress(kAddress);
+    CCounterLink link(&serial);
+    ASSERT_TRUE(link.ReadCalibration(readBack).Ok());
+    EXPECT_EQ(Values(readBack.GetCalCurve()), saved);
+}
+
 // A counter that stops echoing: three attempts, then the warning that the
 // counter did not take the table; edits and flag are kept.
 TEST_F(ViewSaveTest, ATransferThatFailsKeepsTheEditsAndTellsTheUser) {
@@ -100,14 +132,14 @@ TEST_F(ViewSaveTest, ATransferThatFailsKeepsTheEditsAndTellsTheUser) {
     ASSERT_EQ(display.Ids(), Ids({IDS_SIZES_NOT_TAKEN}));
     EXPECT_EQ(display.Messages()[0].icon, MsgIcon::Warning);
     EXPECT_EQ(WorkingSizes(), Sizes({0.1, 0.3, 0.5}));
-    EXPECT_TRUE(view->AreSizesChanged());
+    EXPECT_TRUE(view->Sizes().IsChanged());
     EXPECT_EQ(Values(sensor.GetSizes()), kCounterSizes);
 
     display.Clear();
     Click("IDC_SAVE_POINTS");
     ASSERT_EQ(display.Ids(), Ids({IDS_CALS_NOT_TAKEN}));
     EXPECT_EQ(WorkingPoints().back(), std::make_pair(2.0, 500.0));
-    EXPECT_TRUE(view->AreCalsChanged());
+    EXPECT_TRUE(view->Cals().IsChanged());
     EXPECT_EQ(Values(sensor.GetCalCurve()), kCounterPoints);
     EXPECT_EQ(counter->GetPoints(), kCounterPoints);
 
@@ -146,7 +178,7 @@ TEST_F(ViewSaveTest, ARefusedTableSendsNothingAndKeepsTheRowsInStep) {
     Click("IDC_SAVE_POINTS");
     EXPECT_EQ(display.Ids(), Ids({IDS_SIZES_NOT_ASCENDING, IDS_NEED_THREE_POINTS}));
     EXPECT_TRUE(Sent().empty());
-    EXPECT_TRUE(view->AreSizesChanged());
+    EXPECT_TRUE(view->Sizes().IsChanged());
     EXPECT_EQ(WorkingSizes(), Sizes({0.5, 0.5, 2.0, 3.0}));
     EXPECT_EQ(WorkingPoints(), Points({{0.3, 100}, {0.5, 150}}));
 
@@ -206,11 +238,11 @@ TEST_F(ViewSaveTest, TheFlashTimerSendsNothingWhileASaveShowsItsMessage) {
     size_t sentBefore = 0;
     size_t sentAfter = 0;
     display.onShow = [&](unsigned) {
-        busy = view->IsBusy();
+        busy = view->Selection().IsPaused();
         sentBefore = line.BytesToCounter().size();
         for (int tick = 0; tick < 3; ++tick) {
-            QTimerEvent flashTick(1);
-            QApplication::sendEvent(view, &flashTick);
+            QTimerEvent flashTick(view->Selection().TimerId());
+            QApplication::sendEvent(&view->Selection(), &flashTick);
         }
         QTest::qWait(1100);
         sentAfter = line.BytesToCounter().size();
@@ -219,7 +251,7 @@ TEST_F(ViewSaveTest, TheFlashTimerSendsNothingWhileASaveShowsItsMessage) {
     EXPECT_EQ(display.Ids(), Ids({IDS_NEED_THREE_POINTS}));
     EXPECT_TRUE(busy);
     EXPECT_EQ(sentAfter, sentBefore);
-    EXPECT_FALSE(view->IsBusy());
+    EXPECT_FALSE(view->Selection().IsPaused());
 }
 
 } // namespace

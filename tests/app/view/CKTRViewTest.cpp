@@ -219,7 +219,6 @@ public:
     bool refuse = false;
 
 protected:
-    void OnTimer(int id) override { calls.push_back("OnTimer " + std::to_string(id)); }
     void OnRescan() override { calls.push_back("OnRescan"); }
     bool OnTreeSelChanging(QTreeWidgetItem* from, QTreeWidgetItem* to) override {
         calls.push_back("OnTreeSelChanging " + Name(from) + " " + Name(to));
@@ -255,7 +254,7 @@ private:
 
 class RoutingTest : public testing::Test {
 protected:
-    RoutingTest() : view(doc) { view.resize(800, 540); }
+    RoutingTest() : view(doc, nullptr) { view.resize(800, 540); }
     CKTRDoc doc;
     RecordingView view;
 };
@@ -298,14 +297,6 @@ TEST_F(RoutingTest, ScanEventsReachTheirHandlersInOrder) {
     QApplication::sendPostedEvents(&view);
     EXPECT_EQ(view.calls, std::vector<std::string>({"OnScanPortOpened 4", "OnSensorFound XYZ",
                                                     "OnScanAddressDone 4 2"}));
-}
-
-TEST_F(RoutingTest, TimerTicksReachOnTimerWithTheirId) {
-    int id = view.startTimer(1);
-    QTest::qWait(30);
-    view.killTimer(id);
-    ASSERT_FALSE(view.calls.empty());
-    EXPECT_EQ(view.calls.front(), "OnTimer " + std::to_string(id));
 }
 
 TEST_F(RoutingTest, TreeSelectionAsksFirstAndReportsAfter) {

@@ -51,7 +51,7 @@ TEST_F(TreeTest, PortsInOrderOfFirstArrivalOnlyTheFirstExpandedNothingSelected) 
     EXPECT_EQ(tree.topLevelItem(1)->child(0)->text(0), kSensor2);
     EXPECT_EQ(tree.topLevelItem(1)->child(1)->text(0), kSensor14);
     EXPECT_EQ(tree.SelectedItem(), nullptr);
-    EXPECT_EQ(w.view->GetCurrentSensor(), nullptr);
+    EXPECT_EQ(w.view->Selection().Current(), nullptr);
 
     w.doc.GetSensors().clear();
     w.view->FillTree();
@@ -61,23 +61,23 @@ TEST_F(TreeTest, PortsInOrderOfFirstArrivalOnlyTheFirstExpandedNothingSelected) 
 TEST_F(TreeTest, SelectingASensorLoadsItAndAPortItemEndsTheSelection) {
     Select(kSensor14);
     const CSensor& record = w.doc.GetSensors().back();
-    EXPECT_EQ(w.view->GetCurrentSensor(), &record);
-    EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), 3);
-    EXPECT_EQ(w.view->GetWorkingCalCurve().GetCount(), 3);
+    EXPECT_EQ(w.view->Selection().Current(), &record);
+    EXPECT_EQ(w.view->Sizes().Working().GetCount(), 3);
+    EXPECT_EQ(w.view->Cals().Working().GetCount(), 3);
     EXPECT_EQ(Rows(List("IDC_SIZE_LIST")).size(), 3u);
     EXPECT_TRUE(Rows(List("IDC_CAL_LIST")).count("0.5|150.5"));
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeFlashing);
     EXPECT_EQ(w.bar->GetPartText(2), "Comport: 1");
     EXPECT_EQ(w.bar->GetPartText(3), "Device: 14");
-    EXPECT_TRUE(w.view->IsFlashTimerRunning());
+    EXPECT_TRUE(w.view->Selection().IsTimerRunning());
 
     Select("Comport 3");
-    EXPECT_EQ(w.view->GetCurrentSensor(), nullptr);
-    EXPECT_FALSE(w.view->IsFlashTimerRunning());
+    EXPECT_EQ(w.view->Selection().Current(), nullptr);
+    EXPECT_FALSE(w.view->Selection().IsTimerRunning());
     EXPECT_EQ(List("IDC_SIZE_LIST")->topLevelItemCount(), 0);
     EXPECT_EQ(List("IDC_CAL_LIST")->topLevelItemCount(), 0);
     EXPECT_EQ(w.bar->GetMode(), CStatusProgressBar::ModeReady);
-    EXPECT_FALSE(w.view->AreSizesChanged() || w.view->AreCalsChanged());
+    EXPECT_FALSE(w.view->Sizes().IsChanged() || w.view->Cals().IsChanged());
 }
 
 // Leaving a sensor whose sizes and calibration were both edited.
@@ -138,9 +138,9 @@ TEST_F(TreeTest, LeavingEditedTablesAsksAboutSizesThenCalibration) {
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(w.view->Tree().SelectedItem()->text(0), c.leaves ? kSensor14 : kSensor2);
         // Kept: the edits and the flash timer; the record is never touched.
-        EXPECT_EQ(w.view->GetWorkingSizes().GetCount(), c.leaves ? 3 : 4);
-        EXPECT_EQ(w.view->AreCalsChanged(), !c.leaves);
-        EXPECT_TRUE(w.view->IsFlashTimerRunning());
+        EXPECT_EQ(w.view->Sizes().Working().GetCount(), c.leaves ? 3 : 4);
+        EXPECT_EQ(w.view->Cals().IsChanged(), !c.leaves);
+        EXPECT_TRUE(w.view->Selection().IsTimerRunning());
         EXPECT_EQ(w.doc.GetSensors().back().GetSizes().GetCount(), 3);
     }
 }
@@ -177,13 +177,14 @@ TEST_F(FlashTest, TicksSwitchTheFlashOnAndOffEveryHalfSecond) {
 
 TEST_F(FlashTest, NothingIsSentWhileASaveIsBusyOrForAnotherTimer) {
     Select(kSensor2);
-    w.view->OnTimer(w.view->startTimer(60000)); // not the flash timer
+    CSelection& selection = w.view->Selection();
+    selection.OnTimer(selection.startTimer(60000)); // not the flash timer
     EXPECT_EQ(Sent(), 0u);
-    w.view->SetBusy(true);
+    w.view->Selection().SetPaused(true);
     QTest::qWait(1200);
     EXPECT_EQ(Sent(), 0u);
     EXPECT_FALSE(w.bar->IsIndicatorLit());
-    w.view->SetBusy(false);
+    w.view->Selection().SetPaused(false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Sent() > 0; }, 5000));
 }
 

@@ -56,11 +56,11 @@ std::vector<QString> ViewEditFixture::Rows(const char* list) const {
 }
 
 std::vector<double> ViewEditFixture::WorkingSizes() const {
-    return Values(view->GetWorkingSizes());
+    return Values(view->Sizes().Working());
 }
 
 std::vector<std::pair<double, double>> ViewEditFixture::WorkingPoints() const {
-    return Values(view->GetWorkingCalCurve());
+    return Values(view->Cals().Working());
 }
 
 std::vector<double> Values(const CSizeList& sizes) {

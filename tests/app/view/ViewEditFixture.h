@@ -2,9 +2,10 @@
 
 #include "app/CKTRDoc.h"
 #include "app/CMainFrame.h"
+#include "app/FakeMessageDisplay.h"
 #include "app/ScriptedDialogRunner.h"
 #include "app/view/CKTRView.h"
-#include "app/FakeMessageDisplay.h"
+#include "app/view/CSelection.h"
 
 #include <QPushButton>
 #include <QString>

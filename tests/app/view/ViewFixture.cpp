@@ -53,7 +53,7 @@ SimCounterConfig Counter(int address, const std::string& model) {
 }
 
 TestView::TestView(CKTRDoc& doc, QWidget* parent, CStatusProgressBar& bar)
-    : CKTRView(doc, parent), m_bar(bar) {}
+    : CKTRView(doc, &bar, parent), m_bar(bar) {}
 
 CSensorTree& TestView::Tree() const {
     return *findChild<CSensorTree*>("IDC_SENSOR_TREE");
@@ -65,9 +65,10 @@ QTreeWidgetItem* TestView::Item(const QString& text) const {
 }
 
 void TestView::Edit() {
-    WorkingSizes().AddTail(7.5);
-    WorkingCalCurve().AddTail(CCalPoint{7.5, 3000});
-    SetChanged(true, true);
+    Sizes().Working().AddTail(7.5);
+    Cals().Working().AddTail(CCalPoint{7.5, 3000});
+    Sizes().SetChanged(true);
+    Cals().SetChanged(true);
 }
 
 namespace {
@@ -86,7 +87,7 @@ bool TestView::SaveSizes() {
     ++sizeSaveCalls;
     bool saved = NextResult(sizeSaves);
     if (saved)
-        SetChanged(false, AreCalsChanged());
+        Sizes().SetChanged(false);
     return saved;
 }
 
@@ -94,7 +95,7 @@ bool TestView::SavePoints() {
     ++pointSaveCalls;
     bool saved = NextResult(pointSaves);
     if (saved)
-        SetChanged(AreSizesChanged(), false);
+        Cals().SetChanged(false);
     return saved;
 }
 

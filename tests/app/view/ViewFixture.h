@@ -1,9 +1,10 @@
 #pragma once
 
 #include "app/CKTRDoc.h"
-#include "app/view/CKTRView.h"
-#include "sim/CSimNetwork.h"
 #include "app/FakeMessageDisplay.h"
+#include "app/view/CKTRView.h"
+#include "app/view/CSelection.h"
+#include "sim/CSimNetwork.h"
 
 #include <QString>
 #include <QWidget>
@@ -55,12 +56,9 @@ SimCounterConfig Counter(int address, const std::string& model);
 class TestView : public CKTRView {
 public:
     TestView(CKTRDoc& doc, QWidget* parent, CStatusProgressBar& bar);
-    CStatusProgressBar* GetStatusBar() const override { return &m_bar; }
 
     using CKTRView::FillTree;
     using CKTRView::OnRescan;
-    using CKTRView::OnTimer;
-    using CKTRView::SetBusy;
     CSensorTree& Tree() const;
     // The tree item with that text, or null.
     QTreeWidgetItem* Item(const QString& text) const;
