@@ -59,8 +59,8 @@ void OpenPortLines(const PortScanOutcome& outcome, const std::vector<CSensor>& f
 
 void MissingLine(std::vector<uint8_t>& ports, std::vector<ScanOutcomeLine>& lines) {
     if (!ports.empty())
-        lines.push_back({Kind::NoSuchPorts, PortRunsText(ports, PortName) + ": no such device (" +
-                                                PortRunsText(ports, PortDevicePath) + ")"});
+        lines.push_back(
+            {Kind::NoSuchPorts, PortRunsText(ports, PortName) + ": " + MissingDevicesText(ports)});
     ports.clear();
 }
 
@@ -136,4 +136,13 @@ std::string LinkFailureText(const LinkResult& result) {
     if (result.status == LinkStatus::NotSupported)
         text += NotListedNote();
     return text;
+}
+
+std::vector<ScanOutcomeLine> UnnumberedAdapterLines(const std::vector<std::string>& adapters) {
+    std::vector<ScanOutcomeLine> lines;
+    for (const std::string& adapter : adapters)
+        lines.push_back({ScanOutcomeLine::Kind::PortFailed,
+                         adapter + ": not scanned, no com port number is left (COM1 to COM32 "
+                                   "are all taken; ktrctl ports forget frees one)"});
+    return lines;
 }

@@ -31,6 +31,11 @@ struct ScanOutcomeLine {
 std::vector<ScanOutcomeLine> ScanOutcomeLines(const std::vector<PortScanOutcome>& outcomes,
                                               const std::vector<CSensor>& found);
 
+// The adapters that got no com port number, all 32 being taken, each as
+// "<stable name> (<device>)": one failure line each, as a port that could
+// not be scanned.
+std::vector<ScanOutcomeLine> UnnumberedAdapterLines(const std::vector<std::string>& adapters);
+
 // Why a counter's model is not supported, after the model: " (not listed
 // in <file>)", or " (the supported-models file <file> lists no model)".
 std::string NotListedNote();

@@ -3,6 +3,10 @@
 #include "link/PortHolder.h"
 #include "link/PortNaming.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 std::string InUseText(const std::string& device) {
@@ -16,6 +20,11 @@ std::string NoPermissionText(const std::string& device) {
            (group.empty() ? "" : " (the device belongs to group '" + group + "')");
 }
 
+bool FolderExists(const char* path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
 } // namespace
 
 std::string PortName(int port) {
@@ -23,7 +32,17 @@ std::string PortName(int port) {
 }
 
 std::string PortAndDevice(int port) {
-    return PortName(port) + " (" + PortDevicePath(port) + ")";
+    std::string device = PortStableName(port);
+    if (device.empty())
+        device = PortDevicePath(port);
+    return device.empty() ? PortName(port) : PortName(port) + " (" + device + ")";
+}
+
+std::string MissingDevicesText(const std::vector<uint8_t>& ports) {
+    if (!PortsByFolder())
+        return ports.size() == 1 ? "no device present has this number"
+                                 : "no device present has these numbers";
+    return "no such device (" + PortRunsText(ports, PortDevicePath) + ")";
 }
 
 std::string PortOpenFailureReason(int port, PortOpenFailure failure, int error) {
@@ -61,5 +80,10 @@ std::string PortRunsText(const std::vector<uint8_t>& ports,
 }
 
 std::string WhereDevicesWereLookedFor(const std::vector<uint8_t>& ports) {
-    return PortRunsText(ports, PortDevicePath) + " (" + PortNamingNote() + ")";
+    const char* dir = std::getenv("KTRSETUP_PORT_DIR");
+    if (!dir || !*dir)
+        return WherePortsAreLookedFor() + " (KTRSETUP_PORT_DIR is not set)";
+    const std::string devices = PortRunsText(ports, PortDevicePath);
+    return devices + " (KTRSETUP_PORT_DIR=" + dir +
+           (FolderExists(dir) ? ")" : ", a folder that does not exist)");
 }

@@ -12,7 +12,9 @@
 // "COM3".
 std::string PortName(int port);
 
-// "COM3 (/dev/ttyS2)": the port and the device it maps to.
+// "COM3 (/dev/ttyS2)": the port and the device it maps to, an adapter by
+// its stable name ("COM4 (usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0)");
+// "COM3" when no device has the number.
 std::string PortAndDevice(int port);
 
 // Why the port did not open: "in use by another program (ktrsetup, pid
@@ -23,6 +25,10 @@ std::string PortOpenFailureReason(int port, PortOpenFailure failure, int error);
 // The same after the port's name and device, as one line:
 // "COM4 (/dev/ttyS3): in use by another program (ktrsetup, pid 1234)".
 std::string PortOpenFailureText(int port, PortOpenFailure failure, int error);
+
+// Why there is no device for the ports, after their names: "no such device
+// (/srv/ports/COM3)", or "no device present has these numbers".
+std::string MissingDevicesText(const std::vector<uint8_t>& ports);
 
 // Ascending port numbers in runs: "COM1 to COM4, COM7", each port named by
 // name(port) and runs of three or more joined with " to ".

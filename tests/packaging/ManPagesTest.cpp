@@ -90,6 +90,25 @@ TEST_P(ManPageTest, DocumentsEveryOptionAndCommandOfTheHelp) {
         EXPECT_NE(page.find("fB" + option + "\\fR"), std::string::npos) << "option " << option;
 }
 
+// Each ktrctl command has one synopsis line that starts with its name.
+TEST(KtrctlManPageTest, SynopsisListsEachCommandOnceWithItsName) {
+    const std::string page = ManPage("ktrctl");
+    const size_t start = page.find(".SH SYNOPSIS"), end = page.find(".SH DESCRIPTION");
+    ASSERT_LT(start, end);
+    const std::string synopsis = page.substr(start, end - start);
+    const ToolResult help = RunProgram(KTRCTL_PATH, {"--help"}, kNoDisplay, "/tmp");
+    const std::vector<std::string> commands = Subcommands(help.out);
+    ASSERT_GE(commands.size(), 7u) << help.out;
+    for (const std::string& command : commands) {
+        const std::string line = "\\fBktrctl\\fR \\fB" + command + "\\fR ";
+        size_t count = 0;
+        for (size_t at = synopsis.find(line); at != std::string::npos;
+             at = synopsis.find(line, at + 1))
+            ++count;
+        EXPECT_EQ(count, 1u) << command;
+    }
+}
+
 TEST_P(ManPageTest, CarriesTheVersionTheProgramReports) {
     const ToolResult version = Run({"--version"});
     ASSERT_EQ(version.status, 0) << version.err;

@@ -54,14 +54,17 @@ protected:
 std::unique_ptr<SimProcess> KtrctlFilesTest::s_sim;
 
 // Into a counter of the same model in silence; into one of another model
-// with a note.
+// only with --force, and with a note.
 TEST_F(KtrctlFilesTest, SavedRecordProgramsAnotherCounterWithIdenticalTables) {
     ToolResult save = Sim().Ktrctl("read 1 1 --json");
     ASSERT_EQ(save.status, 0) << save.err;
     const std::string record = File("counter1.json", save.out);
 
     ToolResult program = Sim().Ktrctl("program 1 2 --from " + record + " --json");
-    ToolResult other = Sim().Ktrctl("program 1 3 --from " + record);
+    const json before = Read(3);
+    ToolResult refused = Sim().Ktrctl("program 1 3 --from " + record);
+    const json untouched = Read(3);
+    ToolResult other = Sim().Ktrctl("program 1 3 --from " + record + " --force");
 
     ASSERT_EQ(program.status, 0) << program.err;
     EXPECT_EQ(program.err, "");
@@ -70,6 +73,11 @@ TEST_F(KtrctlFilesTest, SavedRecordProgramsAnotherCounterWithIdenticalTables) {
     EXPECT_EQ(target["sizes"], source["sizes"]);
     EXPECT_EQ(target["calibration"], source["calibration"]);
     EXPECT_EQ(json::parse(program.out), target);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "ktrctl: the record is of model KTR-100, the counter at COM1 address 3 "
+                           "is a KTR-200; nothing was programmed (--force programs it all the "
+                           "same)\n");
+    EXPECT_EQ(untouched, before);
     EXPECT_EQ(other.status, 0) << other.err;
     EXPECT_EQ(other.err, "ktrctl: note: the record is of model KTR-100, the counter at COM1 "
                          "address 3 is a KTR-200\n");
@@ -154,6 +162,11 @@ TEST_F(KtrctlFilesTest, FilesThatHoldNoUsableTableAreRefusedBeforeAnythingIsSent
         {"h.csv", "0.3,100\n0.5,1e\n", "--from-csv",
          " line 2: '1e' is not a number (write decimals with a point, e.g. 0.3)"},
         {"i.csv", "size,voltage\n\n", "--from-csv", " holds no calibration point"},
+        {"j.csv", "# sheet\n0.3;100\n0.5,150\n", "--from-csv",
+         " line 2: '0.3;100' is not size,voltage (two numbers separated by a comma, with a "
+         "point as the decimal separator)"},
+        {"k.csv", "0.3,1OO\n0.5,150\n", "--from-csv",
+         " line 1: '1OO' is not a number (write decimals with a point, e.g. 0.3)"},
     };
     const size_t before = Sim().SettledTranscriptLength();
     for (const Case& c : cases) {

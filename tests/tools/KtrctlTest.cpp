@@ -90,6 +90,20 @@ TEST_F(KtrctlTest, ScanJsonListsExactlyTheSupportedHealthyCountersWithTheirTable
     EXPECT_EQ(ParseJson(result.out), expected);
 }
 
+// A port is a number or its COM name, wherever a command takes one.
+TEST_F(KtrctlTest, PortsAreTakenAsNumbersOrComNames) {
+    ToolResult byNumber = Sim().Ktrctl("read 1 2 --json");
+    ToolResult byName = Sim().Ktrctl("read COM1 2 --json");
+    ToolResult lowerCase = Sim().Ktrctl("read com1 2 --json");
+    ToolResult list = Sim().Ktrctl("scan --ports COM2,com1-1 --json --quiet");
+
+    ASSERT_EQ(byNumber.status, 0) << byNumber.err;
+    EXPECT_EQ(byName.out, byNumber.out);
+    EXPECT_EQ(lowerCase.out, byNumber.out);
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(ParseJson(list.out).size(), 2u) << list.out;
+}
+
 TEST_F(KtrctlTest, ScanWithoutJsonPrintsATable) {
     ToolResult result = Sim().Ktrctl("scan --ports 2-2");
 
@@ -256,6 +270,10 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
                            "scan --bogus",
                            "flash 1 2 maybe",
                            "ports 3",
+                           "read COM33 0",
+                           "read COM 0",
+                           "ports assign COM1",
+                           "ports forget COM0",
                            "program 1 2",
                            "program 1 2 --from a.json --from-csv b.csv",
                            "program 1 2 0.3 --from a.json",
@@ -282,7 +300,10 @@ TEST_F(KtrctlTest, UsageErrorsExitTwoAndSendNothing) {
                             "ktrctl: usage: ktrctl flash PORT ADDRESS on|off [--trace]\n"},
         {"program 1 2 --json", "ktrctl: program needs --from FILE or --from-csv FILE\n"
                                "ktrctl: usage: ktrctl program PORT ADDRESS (--from FILE | "
-                               "--from-csv FILE) [--json] [--trace]\n"},
+                               "--from-csv FILE) [--force] [--json] [--trace]\n"},
+        {"ports forget 7x", "ktrctl: '7x' is not a com port (COM1 to COM32)\n"
+                            "ktrctl: usage: ktrctl ports [--json] [--trace] | ports assign COM<n> "
+                            "DEVICE | ports forget COM<n>\n"},
     };
     for (const auto& [args, message] : worded) {
         ToolResult result = Sim().Ktrctl(args);

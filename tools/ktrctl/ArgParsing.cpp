@@ -1,23 +1,13 @@
 #include "ArgParsing.h"
 
+#include "link/PortsFile.h"
+
 #include <charconv>
 #include <cmath>
 #include <set>
 #include <sstream>
 
 namespace {
-
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 32;
-
-std::optional<int> ParseInt(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -30,12 +20,18 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     return parts;
 }
 
-// "7" or "1-4" into the set; false for anything else.
+// A port of a list: "7" or "COM7".
+std::optional<int> ParsePort(const std::string& text) {
+    const int port = ParseComPortName(text);
+    return port == 0 ? std::nullopt : std::optional<int>(port);
+}
+
+// "7", "COM7", "1-4" or "COM1-COM4" into the set; false for anything else.
 bool AddPortItem(const std::string& item, std::set<uint8_t>& ports) {
     const size_t dash = item.find('-');
-    const auto first = ParseInt(item.substr(0, dash));
-    const auto last = dash == std::string::npos ? first : ParseInt(item.substr(dash + 1));
-    if (!first || !last || *first < kFirstPort || *last > kLastPort || *first > *last)
+    const auto first = ParsePort(item.substr(0, dash));
+    const auto last = dash == std::string::npos ? first : ParsePort(item.substr(dash + 1));
+    if (!first || !last || *first > *last)
         return false;
     for (int port = *first; port <= *last; ++port)
         ports.insert(uint8_t(port));

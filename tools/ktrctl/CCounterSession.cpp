@@ -22,7 +22,10 @@ bool CCounterSession::Open() {
     if (failure == PortOpenFailure::None)
         return true;
     if (failure == PortOpenFailure::NoSuchPort)
-        PrintError(PortName(port) + " does not exist (no device " + PortDevicePath(port) + ")");
+        PrintError(PortName(port) + " does not exist (" +
+                   (PortsByFolder() ? "no device " + PortDevicePath(port)
+                                    : "no device present has that number; see ktrctl ports") +
+                   ")");
     else
         PrintError(PortOpenFailureText(port, failure, m_serial.GetOpenError()));
     return false;

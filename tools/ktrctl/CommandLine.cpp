@@ -2,6 +2,7 @@
 
 #include "ExitCode.h"
 #include "Terminal.h"
+#include "link/PortsFile.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,6 +17,7 @@ const char* const kCommandList = "scan, ports, read, program, program-sizes, pro
 // said in words of our own.
 struct Typed {
     std::string port;
+    std::string comPort; // ports assign / forget
     std::string address;
     std::string state;
 };
@@ -26,6 +28,8 @@ struct Parser {
     Typed typed;
     // Each command with its usage line.
     std::map<CLI::App*, std::string> usage;
+    CLI::App* assign = nullptr;
+    CLI::App* forget = nullptr;
 };
 
 // Options taken before or after the command.
@@ -53,7 +57,7 @@ CLI::App* AddCommand(Parser& p, const std::string& name, const std::string& desc
 CLI::App* AddCounterCommand(Parser& p, const std::string& name, const std::string& description,
                             const std::string& arguments) {
     CLI::App* command = AddCommand(p, name, description, "PORT ADDRESS" + arguments);
-    command->add_option("PORT", p.typed.port, "Com port number, 1 to 32");
+    command->add_option("PORT", p.typed.port, "Com port, 1 to 32 or COM1 to COM32");
     command->add_option("ADDRESS", p.typed.address, "Network address of the counter, 0 to 31");
     return command;
 }
@@ -64,9 +68,18 @@ void AddPortCommands(Parser& p) {
     scan->add_option("--ports", p.line.ports, "Com ports to scan, e.g. 1-4,7 (default 1-32)");
     scan->add_flag("--quiet", p.line.quiet, "Say nothing of ports that were scanned or missing");
     AddCommon(*scan, p, true);
-    CLI::App* ports = AddCommand(p, "ports", "List COM1 to COM32 with their devices and states",
-                                 "[--json] [--trace]");
+    CLI::App* ports =
+        AddCommand(p, "ports", "List the com ports with their devices and states",
+                   "[--json] [--trace] | ports assign COM<n> DEVICE | ports forget COM<n>");
     AddCommon(*ports, p, true);
+    p.assign = ports->add_subcommand("assign", "Give a com port number to a device");
+    p.assign->add_option("PORT", p.typed.comPort, "Com port, COM1 to COM32");
+    p.assign->add_option("DEVICE", p.line.device,
+                         "Stable name, its /dev/serial/by-id path, or device path");
+    p.forget = ports->add_subcommand("forget", "Forget the device of a com port number");
+    p.forget->add_option("PORT", p.typed.comPort, "Com port, COM1 to COM32");
+    for (CLI::App* action : {p.assign, p.forget})
+        AddCommon(*action, p, false);
 }
 
 void AddCounterCommands(Parser& p) {
@@ -75,9 +88,11 @@ void AddCounterCommands(Parser& p) {
               p, true);
     CLI::App* program =
         AddCounterCommand(p, "program", "Program the tables of a saved record or a CSV sheet",
-                          " (--from FILE | --from-csv FILE) [--json] [--trace]");
+                          " (--from FILE | --from-csv FILE) [--force] [--json] [--trace]");
     program->add_option("--from", p.line.from, "A record as `ktrctl read --json` prints it");
     program->add_option("--from-csv", p.line.fromCsv, "A calibration sheet: size,voltage lines");
+    program->add_flag("--force", p.line.force,
+                      "Program a record of another model than the counter's all the same");
     AddCommon(*program, p, true);
     CLI::App* sizes =
         AddCounterCommand(p, "program-sizes", "Program the channel sizes (micrometres)",
@@ -148,17 +163,34 @@ int CheckCounterArguments(const std::string& name, Parser& p, const std::string&
     const std::string missing = MissingArgument(name, p);
     if (!missing.empty())
         return Usage(name + " needs " + missing, usage);
-    const auto port = WholeNumber(t.port, 1, 32);
-    if (!port)
+    const int port = ParseComPortName(t.port);
+    if (port == 0)
         return Usage("'" + t.port + "' is not a com port number (1 to 32)", usage);
     const auto address = WholeNumber(t.address, 0, 31);
     if (!address)
         return Usage("'" + t.address + "' is not a network address (0 to 31)", usage);
-    p.line.port = *port;
+    p.line.port = port;
     p.line.address = *address;
     if (name == "flash" && t.state != "on" && t.state != "off")
         return Usage("'" + t.state + "' is neither on nor off", usage);
     p.line.flashOn = t.state == "on";
+    return kExitOk;
+}
+
+// ports assign COM<n> DEVICE, ports forget COM<n>, or the listing.
+int CheckPortsAction(Parser& p, const std::string& usage) {
+    CLI::App* action = p.assign->parsed() ? p.assign : p.forget->parsed() ? p.forget : nullptr;
+    if (!action)
+        return kExitOk;
+    const std::string name = "ports " + action->get_name();
+    p.line.portsAction = action->get_name();
+    if (!action->remaining().empty())
+        return Unexpected(name, action->remaining().front(), usage);
+    if (p.typed.comPort.empty() || (action == p.assign && p.line.device.empty()))
+        return Usage(name + " needs " + (p.typed.comPort.empty() ? "COM<n>" : "DEVICE"), usage);
+    p.line.port = ParseComPortName(p.typed.comPort);
+    if (p.line.port == 0)
+        return Usage("'" + p.typed.comPort + "' is not a com port (COM1 to COM32)", usage);
     return kExitOk;
 }
 
@@ -181,7 +213,9 @@ int CheckParsed(Parser& p) {
         p.line.command = name;
         if (!command->remaining().empty())
             return Unexpected(name, command->remaining().front(), usage);
-        if (name == "scan" || name == "ports")
+        if (name == "ports")
+            return CheckPortsAction(p, usage);
+        if (name == "scan")
             return kExitOk;
         const int status = CheckCounterArguments(name, p, usage);
         return status != kExitOk || name != "program" ? status : CheckProgramSources(p.line, usage);
@@ -211,8 +245,8 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, char** argv) {
     p.app.allow_extras();
     p.app.footer("Exit status: 0 success, 1 refused by a counter, a port or validation, "
                  "2 usage error, 130/143 stopped by SIGINT/SIGTERM.\n"
-                 "Environment: KTRSETUP_PORT_DIR, KTRSETUP_SUPPORTED_MODELS, "
-                 "KTRSETUP_STRICT_TIMING.");
+                 "Environment: KTRSETUP_PORT_DIR, KTRSETUP_DEV_ROOT, KTRSETUP_SUPPORTED_MODELS, "
+                 "KTRSETUP_STRICT_TIMING, XDG_CONFIG_HOME.");
     AddPortCommands(p);
     AddCounterCommands(p);
     try {

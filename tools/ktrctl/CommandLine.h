@@ -19,7 +19,10 @@ struct CommandLine {
     std::vector<std::string> values; // sizes or SIZE:VOLTAGE points as typed
     std::string from;                // program --from
     std::string fromCsv;             // program --from-csv
+    bool force = false;              // program: a record of another model too
     bool flashOn = false;
+    std::string portsAction; // "assign" or "forget" after ports; empty to list
+    std::string device;      // ports assign: the device to give the port
 };
 
 // The command line, or the exit status when ktrctl is done with it: 0

@@ -80,12 +80,20 @@ bool SameModel(const std::string& a, const std::string& b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// A saved record of one model programmed into a counter of another.
-void NoteOtherModel(const std::string& recordModel, const CCounterSession& session) {
+// A saved record of one model goes into a counter of another only when
+// the user says so; it gets a note then.
+bool ModelAccepted(const TableRecord& tables, const CCounterSession& session) {
     const std::string& model = session.Sensor().GetModel();
-    if (!recordModel.empty() && !SameModel(recordModel, model))
-        PrintNotes({"the record is of model " + recordModel + ", the counter at " +
-                    session.Where() + " is a " + model});
+    if (tables.model.empty() || SameModel(tables.model, model))
+        return true;
+    const std::string what = "the record is of model " + tables.model + ", the counter at " +
+                             session.Where() + " is a " + model;
+    if (tables.otherModelAllowed) {
+        PrintNotes({what});
+        return true;
+    }
+    PrintError(what + "; nothing was programmed (--force programs it all the same)");
+    return false;
 }
 
 // Why a programming ended without every table on the counter.
@@ -102,9 +110,8 @@ void ReportUnfinished(const CCounterSession& session, bool sizesDone) {
 // note for every value that went out other than given.
 bool ProgramTables(CCounterSession& session, TableRecord& tables, const PreparedTexts& texts,
                    std::vector<std::string>& notes) {
-    if (!session.Open() || !session.ReadCounter())
+    if (!session.Open() || !session.ReadCounter() || !ModelAccepted(tables, session))
         return false;
-    NoteOtherModel(tables.model, session);
     if (tables.sizes && !session.SendSizes(texts.sizes)) {
         ReportUnfinished(session, false);
         return false;
@@ -168,7 +175,7 @@ int RunProgramCalCommand(int port, int address, const std::vector<std::string>& 
 }
 
 int RunProgramCommand(int port, int address, const std::string& recordFile,
-                      const std::string& csvFile, bool json) {
+                      const std::string& csvFile, bool force, bool json) {
     std::string error;
     std::optional<TableRecord> tables;
     if (csvFile.empty()) {
@@ -180,6 +187,7 @@ int RunProgramCommand(int port, int address, const std::string& recordFile,
         PrintError(error);
         return kExitUsage;
     }
+    tables->otherModelAllowed = force;
     return Program(port, address, *tables, json);
 }
 

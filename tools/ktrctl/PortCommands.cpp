@@ -8,6 +8,8 @@
 #include "SensorOutput.h"
 #include "StopRequest.h"
 #include "Terminal.h"
+#include "discovery/ComPortsToScan.h"
+#include "discovery/ScanOutcomeText.h"
 #include "discovery/ScanRunner.h"
 #include "link/CSerialPort.h"
 #include "link/PortHolder.h"
@@ -15,6 +17,7 @@
 #include "link/PortText.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -41,7 +44,10 @@ void PrintScan(const std::vector<CSensor>& sensors, bool json) {
 struct PortState {
     int port = 0;
     std::string device;
-    std::string target; // where the system says the device leads, if anywhere
+    std::string target;     // where the device's link leads, if it is one (port folder)
+    std::string name;       // the device's stable name (discovery)
+    std::string source;     // why it has its number (discovery)
+    bool unplugged = false; // a remembered adapter that is not plugged in
     PortOpenFailure failure = PortOpenFailure::None;
     int error = 0;
 };
@@ -50,8 +56,36 @@ PortState StateOf(int port) {
     PortState state;
     state.port = port;
     state.device = PortDevicePath(port);
-    state.target = PortDeviceTarget(port);
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(state.device, ignored))
+        state.target = std::filesystem::read_symlink(state.device, ignored).string();
     state.failure = CSerialPort::Probe(uint8_t(port), &state.error);
+    return state;
+}
+
+const char* SourceName(ComPortSource source) {
+    switch (source) {
+    case ComPortSource::BuiltIn:
+        return "built-in";
+    case ComPortSource::Administrator:
+        return "administrator";
+    case ComPortSource::User:
+        return "remembered";
+    default:
+        return "new";
+    }
+}
+
+// A numbered device; one that is not plugged in is not opened.
+PortState StateOf(const ComPortEntry& entry) {
+    PortState state;
+    state.port = entry.port;
+    state.device = entry.device;
+    state.name = entry.stableName;
+    state.source = SourceName(entry.source);
+    state.unplugged = !entry.present;
+    state.failure = entry.present ? CSerialPort::Probe(uint8_t(entry.port), &state.error)
+                                  : PortOpenFailure::NoSuchPort;
     return state;
 }
 
@@ -75,7 +109,7 @@ std::string StateText(const PortState& state) {
     case PortOpenFailure::None:
         return "present";
     case PortOpenFailure::NoSuchPort:
-        return "missing";
+        return state.unplugged ? "not plugged in" : "missing";
     default:
         return PortOpenFailureReason(state.port, state.failure, state.error);
     }
@@ -87,10 +121,14 @@ nlohmann::ordered_json StateToJson(const PortState& state) {
     object["device"] = state.device;
     if (!state.target.empty())
         object["target"] = state.target;
+    if (!state.source.empty()) {
+        object["name"] = state.name;
+        object["source"] = state.source;
+    }
     object["state"] = StateName(state.failure);
     if (state.failure == PortOpenFailure::InUse) {
         object["holders"] = nlohmann::ordered_json::array();
-        for (const PortHolder& holder : FindPortHolders(state.device))
+        for (const PortHolder& holder : FindPortHolders(PortDevicePath(state.port)))
             object["holders"].push_back({{"pid", holder.pid}, {"command", holder.command}});
     }
     if (state.failure == PortOpenFailure::HungUp || state.failure == PortOpenFailure::Other)
@@ -98,24 +136,56 @@ nlohmann::ordered_json StateToJson(const PortState& state) {
     return object;
 }
 
-// Port, device and state in columns of 7 and 32 characters (or more).
 std::string DeviceText(const PortState& state) {
     return state.device + (state.target.empty() ? "" : " -> " + state.target);
 }
 
-// The device column is as wide as its longest text, so the states line up
-// however long the paths are.
-std::string Row(std::string port, std::string device, const std::string& state,
-                size_t deviceWidth) {
-    port.resize(std::max<size_t>(port.size() + 1, 7), ' ');
-    device.resize(std::max(device.size() + 1, deviceWidth + 1), ' ');
-    return port + device + state + "\n";
+// Text cells padded to their column's width, with a blank between columns.
+std::string Row(std::vector<std::string> cells, const std::vector<size_t>& widths) {
+    std::string row;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i + 1 < cells.size())
+            cells[i].resize(std::max(cells[i].size() + 1, widths[i] + 1), ' ');
+        row += cells[i];
+    }
+    return row + "\n";
+}
+
+// Port, device (and name, when the ports were discovered) and state; each
+// column as wide as its longest text, so the states line up.
+std::string StateTable(const std::vector<PortState>& states, bool discovered) {
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"Port", "Device"});
+    for (const PortState& state : states)
+        rows.push_back({PortName(state.port), DeviceText(state)});
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (discovered)
+            rows[i].push_back(i == 0                       ? "Name"
+                              : states[i - 1].name.empty() ? "-"
+                                                           : states[i - 1].name);
+        rows[i].push_back(i == 0 ? "State" : StateText(states[i - 1]));
+    }
+    std::vector<size_t> widths{6, discovered ? size_t(12) : size_t(31), 4, 0};
+    for (const auto& row : rows)
+        for (size_t column = 0; column + 1 < row.size(); ++column)
+            widths[column] = std::max(widths[column], row[column].size());
+    std::string text;
+    for (const auto& row : rows)
+        text += Row(row, widths);
+    return text;
+}
+
+void PrintWarnings(const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings)
+        PrintError("warning: " + warning);
 }
 
 } // namespace
 
 int RunScanCommand(const std::optional<std::string>& portList, bool json, bool quiet) {
-    std::vector<uint8_t> ports = AllComPorts();
+    ComPortsToScan scan = FindComPortsToScan();
+    PrintWarnings(scan.warnings);
+    std::vector<uint8_t> ports = scan.ports;
     if (portList) {
         std::string error;
         const auto parsed = ParsePortList(*portList, error);
@@ -138,26 +208,62 @@ int RunScanCommand(const std::optional<std::string>& portList, bool json, bool q
         return kExitRefused;
     SortByPortAndAddress(sensors);
     PrintScan(sensors, json);
-    return ReportScan(outcomes, sensors, quiet) ? kExitRefused : kExitOk;
+    return ReportScan(outcomes, sensors, quiet, scan.unnumbered) ? kExitRefused : kExitOk;
 }
 
 int RunPortsCommand(bool json) {
     std::vector<PortState> states;
-    for (uint8_t port : AllComPorts())
-        states.push_back(StateOf(port));
+    std::vector<std::string> unnumbered;
+    const bool discovered = !PortsByFolder();
+    if (discovered) {
+        const ComPortDiscovery look = RefreshComPorts();
+        PrintWarnings(look.warnings);
+        for (const ComPortEntry& entry : look.map.entries)
+            states.push_back(StateOf(entry));
+        for (const FoundDevice& device : look.map.unnumbered)
+            unnumbered.push_back(device.stableName + " (" + device.device + ")");
+        if (states.empty())
+            PrintError("no com port found: looked for " + WherePortsAreLookedFor());
+    } else {
+        for (uint8_t port : AllComPorts())
+            states.push_back(StateOf(port));
+    }
     if (json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const PortState& state : states)
             list.push_back(StateToJson(state));
+        for (const std::string& adapter : unnumbered)
+            list.push_back({{"port", nullptr}, {"device", adapter}, {"state", "no-number"}});
         PrintOut(JsonText(list));
         return kExitOk;
     }
-    size_t deviceWidth = 31;
-    for (const PortState& state : states)
-        deviceWidth = std::max(deviceWidth, DeviceText(state).size());
-    std::string text = Row("Port", "Device", "State", deviceWidth);
-    for (const PortState& state : states)
-        text += Row(PortName(state.port), DeviceText(state), StateText(state), deviceWidth);
+    std::string text = StateTable(states, discovered);
+    for (const ScanOutcomeLine& line : UnnumberedAdapterLines(unnumbered))
+        text += line.text + "\n";
     PrintOut(text);
+    return kExitOk;
+}
+
+void LookForComPorts() {
+    if (!PortsByFolder())
+        PrintWarnings(RefreshComPorts().warnings);
+}
+
+int RunPortsEditCommand(const std::string& action, int port, const std::string& device) {
+    std::string error;
+    const bool done =
+        action == "assign" ? AssignComPort(port, device, error) : ForgetComPort(port, error);
+    if (!done) {
+        PrintError(error);
+        return kExitRefused;
+    }
+    // The look after the edit gives a present adapter that lost its number a new one.
+    const ComPortDiscovery look = RefreshComPorts();
+    PrintWarnings(look.warnings);
+    const ComPortEntry* entry = look.map.Find(port);
+    PrintOut(PortName(port) + ": " +
+             (entry ? (entry->stableName.empty() ? entry->device : entry->stableName)
+                    : std::string("no device")) +
+             "\n");
     return kExitOk;
 }

@@ -4,9 +4,12 @@
 #include "discovery/ScanOutcomeText.h"
 
 bool ReportScan(const std::vector<PortScanOutcome>& outcomes, const std::vector<CSensor>& found,
-                bool quiet) {
+                bool quiet, const std::vector<std::string>& unnumbered) {
     bool failed = false;
-    for (const ScanOutcomeLine& line : ScanOutcomeLines(outcomes, found)) {
+    std::vector<ScanOutcomeLine> lines = UnnumberedAdapterLines(unnumbered);
+    for (ScanOutcomeLine& line : ScanOutcomeLines(outcomes, found))
+        lines.push_back(std::move(line));
+    for (const ScanOutcomeLine& line : lines) {
         failed = failed || line.IsFailure();
         if (!quiet || line.IsFailure())
             PrintError(line.text);

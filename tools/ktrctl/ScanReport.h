@@ -17,5 +17,7 @@
 // named. A scan where no port exists, or whose supported-models file lists
 // no model, says so in any case. Returns true when the scan failed: a port
 // failed, no port exists, or no model is listed.
+// unnumbered: adapters that got no com port number ("<name> (<device>)"),
+// named first as failures.
 bool ReportScan(const std::vector<PortScanOutcome>& outcomes, const std::vector<CSensor>& found,
-                bool quiet);
+                bool quiet, const std::vector<std::string>& unnumbered = {});

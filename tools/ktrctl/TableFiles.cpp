@@ -125,8 +125,17 @@ std::vector<std::string> Fields(const std::string& line) {
     return fields;
 }
 
-// One "size,voltage" line into the curve; a first line that is not a
-// point may be a header.
+// A header names the two columns: two texts, neither of which starts the
+// way a number does. "0.3;100" or "0.3,abc" is a broken point instead.
+bool IsHeader(const std::vector<std::string>& fields) {
+    const auto isName = [](const std::string& field) {
+        return !field.empty() &&
+               std::string("0123456789+-.").find(field.front()) == std::string::npos;
+    };
+    return fields.size() == 2 && isName(fields[0]) && isName(fields[1]);
+}
+
+// One "size,voltage" line into the curve; the first line may be a header.
 bool TakeCsvLine(const std::string& line, bool headerAllowed, CCalCurve& curve,
                  std::string& error) {
     const std::vector<std::string> fields = Fields(line);
@@ -137,7 +146,7 @@ bool TakeCsvLine(const std::string& line, bool headerAllowed, CCalCurve& curve,
         curve.AddTail(CCalPoint(*size, *voltage));
         return true;
     }
-    if (headerAllowed)
+    if (headerAllowed && IsHeader(fields))
         return true;
     error = fields.size() != 2 ? "'" + line +
                                      "' is not size,voltage (two numbers separated by a comma, "

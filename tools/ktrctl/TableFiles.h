@@ -19,12 +19,14 @@ struct TableRecord {
     std::optional<CSizeList> sizes;
     std::optional<CCalCurve> curve;
     std::string model; // empty when the record names none
+    // Whether the tables may go to a counter of another model (--force).
+    bool otherModelAllowed = false;
 };
 std::optional<TableRecord> ReadRecordFile(const std::string& path, std::string& error);
 
 // A calibration sheet as CSV: one point per line, "size,voltage", with a
-// point as the decimal separator. A first line that is not two numbers is
-// a header; blank lines and lines starting with '#' are skipped; blanks and
-// double quotes around a value, CR line ends and a UTF-8 byte-order mark
-// are allowed.
+// point as the decimal separator. The first line may instead be a header:
+// two column names, neither starting like a number. Blank lines and lines
+// starting with '#' are skipped; blanks and double quotes around a value,
+// CR line ends and a UTF-8 byte-order mark are allowed.
 std::optional<CCalCurve> ReadCalibrationCsv(const std::string& path, std::string& error);

@@ -20,11 +20,15 @@ int RunCommand(const CommandLine& line) {
     if (command == "scan")
         return RunScanCommand(line.ports, line.json, line.quiet);
     if (command == "ports")
-        return RunPortsCommand(line.json);
+        return line.portsAction.empty()
+                   ? RunPortsCommand(line.json)
+                   : RunPortsEditCommand(line.portsAction, line.port, line.device);
+    LookForComPorts();
     if (command == "read")
         return RunReadCommand(line.port, line.address, line.json);
     if (command == "program")
-        return RunProgramCommand(line.port, line.address, line.from, line.fromCsv, line.json);
+        return RunProgramCommand(line.port, line.address, line.from, line.fromCsv, line.force,
+                                 line.json);
     if (command == "program-sizes")
         return RunProgramSizesCommand(line.port, line.address, line.values, line.json);
     if (command == "program-cal")

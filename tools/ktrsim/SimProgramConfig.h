@@ -21,7 +21,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads a configuration file (format in the README). Unknown keys, values
+// Reads a configuration file (format in docs/simulator.md). Unknown keys, values
 // of the wrong type, port numbers outside 1 to 32, addresses outside 0 to 31
 // and an address used twice on one port are errors.
 SimProgramConfig ReadSimConfigFile(const std::string& path);

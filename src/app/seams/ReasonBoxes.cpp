@@ -29,3 +29,11 @@ bool ShowRefusal(const LinkResult& result) {
                               MsgIcon::Warning);
     return true;
 }
+
+void ShowPortWarnings(const std::vector<std::string>& warnings) {
+    std::string text;
+    for (const std::string& warning : warnings)
+        text += warning + "\n";
+    if (!text.empty())
+        MessageDisplay().Show(0, text, LoadString(IDS_APP_NAME), MsgButtons::Ok, MsgIcon::Warning);
+}

@@ -3,6 +3,9 @@
 #include "link/LinkResult.h"
 #include "link/PortOpenError.h"
 
+#include <string>
+#include <vector>
+
 // The desktop program's one place that turns the core's reasons into
 // message boxes, through the message display.
 
@@ -12,6 +15,11 @@
 // system can tell, the program that holds it.
 // Returns false, showing nothing, for a failure that has no box.
 bool ShowOpenFailure(int port, PortOpenFailure failure);
+
+// What went wrong while looking for the com ports (a damaged ports file, a
+// number that could not be remembered), in one warning with the program's
+// name as caption; nothing when all went well.
+void ShowPortWarnings(const std::vector<std::string>& warnings);
 
 // The messages of a table the rules refused, in order, each with the
 // program's name as caption. Returns false, showing nothing, for any other

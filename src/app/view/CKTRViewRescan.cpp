@@ -6,15 +6,17 @@
 #include "app/dialogs/CScanReportDlg.h"
 #include "app/dialogs/IDialogRunner.h"
 #include "app/seams/CQtProgressIndicator.h"
+#include "app/seams/ReasonBoxes.h"
 #include "app/view/CScanController.h"
 #include "app/widgets/CSensorTree.h"
 #include "app/widgets/CStatusProgressBar.h"
-#include "discovery/ScanRunner.h"
+#include "discovery/ComPortsToScan.h"
+#include "discovery/ScanOutcomeText.h"
 #include "model/CSensor.h"
 
 #include <QTreeWidget>
 
-// Scans com ports 1 to 32, one thread each, and shows what they found. The
+// Scans the com ports, one thread each, and shows what they found. The
 // event loop keeps running meanwhile, so the window stays responsive and
 // the reports are handled as they come.
 void CKTRView::OnRescan() {
@@ -30,7 +32,11 @@ void CKTRView::OnRescan() {
         m_bar->repaint();
     }
     repaint();
-    m_scan->Start(AllComPorts());
+    // The ports are looked for afresh, so an adapter plugged in since the
+    // last scan is found.
+    const ComPortsToScan ports = FindComPortsToScan();
+    ShowPortWarnings(ports.warnings);
+    m_scan->Start(ports.ports);
     if (!m_scan->Wait()) {
         // The application is quitting: the view may be going, so nothing
         // more is shown; the threads end now and are joined with the view.
@@ -39,7 +45,12 @@ void CKTRView::OnRescan() {
     }
     m_scan->Finish();
     FillTree();
-    m_scanReport = CScanReportDlg::Lines(m_scan->Outcomes(), m_document.GetSensors());
+    // Adapters left without a number come first: they could not be scanned.
+    m_scanReport.clear();
+    for (const ScanOutcomeLine& line : UnnumberedAdapterLines(ports.unnumbered))
+        m_scanReport.push_back(line.text);
+    for (std::string& line : CScanReportDlg::Lines(m_scan->Outcomes(), m_document.GetSensors()))
+        m_scanReport.push_back(std::move(line));
     if (m_bar)
         m_bar->ShowReady();
     // An empty tree alone would give no reason.

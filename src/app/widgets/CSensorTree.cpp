@@ -1,6 +1,7 @@
 #include "app/widgets/CSensorTree.h"
 
 #include "app/widgets/CTreeSelectionGate.h"
+#include "link/PortNaming.h"
 #include "res/StringTable.h"
 
 #include <QHeaderView>
@@ -72,6 +73,15 @@ void CSensorTree::SetSelectionHandlers(ChangingHandler changing, ChangedHandler 
     });
 }
 
+void CSensorTree::DescribePortItem(QTreeWidgetItem* item, int port) {
+    std::string device = PortStableName(port);
+    if (device.empty())
+        device = PortDevicePath(port);
+    const QString text = QString::fromStdString(device);
+    item->setToolTip(0, text);
+    item->setData(0, Qt::AccessibleDescriptionRole, text);
+}
+
 QTreeWidgetItem* CSensorTree::SelectedItem() const {
     return itemFromIndex(m_gate->SelectedRow());
 }
@@ -122,6 +132,7 @@ QTreeWidgetItem* CSensorTree::FindPortItem(int port) const {
 QTreeWidgetItem* CSensorTree::InsertPortItem(int port) {
     auto* item = new QTreeWidgetItem(QStringList{FormatText(IDS_TREE_COMPORT, port)});
     item->setData(0, Qt::UserRole, QVariant::fromValue(quintptr(port)));
+    DescribePortItem(item, port);
     addTopLevelItem(item);
     return item;
 }

@@ -37,6 +37,10 @@ public:
     // The sensor record of a sensor item; null for a port item or none.
     static CSensor* SensorOf(const QTreeWidgetItem* item);
     QTreeWidgetItem* SelectedItem() const;
+    // Names the device of a port item's com port (an adapter's stable name,
+    // otherwise the device's path) as its tooltip and as the description a
+    // screen reader gives; the item's own text stays "Comport n".
+    static void DescribePortItem(QTreeWidgetItem* item, int port);
     // Deletes every item. The selection ends first, without asking, and
     // SelectionChanged reports the move to no item while the old item still
     // exists. (A plain clear() asks like any other change, but its items go

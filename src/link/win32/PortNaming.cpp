@@ -18,16 +18,43 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+const char* const kNumbersOnWindows =
+    "on Windows a com port's number is set in Device Manager (the port's properties)";
+
 } // namespace
 
-// The \\.\ form opens every com port; the bare name works only up to COM9.
+// Windows numbers its com ports itself: no folder of ports, no ports files.
+bool PortsByFolder() {
+    return false;
+}
+
+// The ports the system lists under SERIALCOMM, COM1 to COM32: each is
+// present under its own number.
+ComPortDiscovery RefreshComPorts() {
+    ComPortDiscovery look;
+    const CRegistryKey key(HKEY_LOCAL_MACHINE, kSerialComm);
+    for (int port = 1; port <= 32; ++port) {
+        const std::wstring name = L"COM" + std::to_wstring(port);
+        for (const CRegistryKey::Value& value : key.Values()) {
+            if (!SameIgnoringCase(value.text, name))
+                continue;
+            ComPortEntry entry;
+            entry.port = port;
+            entry.present = true;
+            entry.device = Narrow(value.name);
+            entry.openPath = PortDevicePath(port);
+            look.map.entries.push_back(entry);
+            break;
+        }
+    }
+    return look;
+}
+
 std::string PortDevicePath(int port) {
     return "\\\\.\\COM" + std::to_string(port);
 }
 
-// SERIALCOMM lists each port as a value named by the driver's device
-// (\Device\Serial0) whose data is the port's name (COM1).
-std::string PortDeviceTarget(int port) {
+std::string PortStableName(int port) {
     const std::wstring name = L"COM" + std::to_wstring(port);
     const CRegistryKey key(HKEY_LOCAL_MACHINE, kSerialComm);
     for (const CRegistryKey::Value& value : key.Values())
@@ -36,11 +63,16 @@ std::string PortDeviceTarget(int port) {
     return "";
 }
 
-std::string PortNamingNote() {
-    const CRegistryKey key(HKEY_LOCAL_MACHINE, kSerialComm);
-    std::string listed;
-    for (const CRegistryKey::Value& value : key.Values())
-        if (!value.text.empty())
-            listed += (listed.empty() ? "" : ", ") + Narrow(value.text);
-    return listed.empty() ? "the system lists no com port" : "the system lists " + listed;
+std::string WherePortsAreLookedFor() {
+    return "the com ports listed under HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM";
+}
+
+bool AssignComPort(int, const std::string&, std::string& error) {
+    error = kNumbersOnWindows;
+    return false;
+}
+
+bool ForgetComPort(int, std::string& error) {
+    error = kNumbersOnWindows;
+    return false;
 }
