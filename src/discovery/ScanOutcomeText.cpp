@@ -108,8 +108,7 @@ void NoModelLine(const std::vector<PortScanOutcome>& outcomes,
                            : answered == 1 ? "the counter that answered is not listed"
                                            : "none of the " + std::to_string(answered) +
                                                  " counters that answered is listed";
-    lines.push_back({Kind::ScanFailed, "the supported-models file " + SupportedModelsPath() +
-                                           " lists no model, so " + so});
+    lines.push_back({Kind::ScanFailed, "the " + SupportedModelsPlace() + " lists no model, so " + so});
 }
 
 } // namespace
@@ -124,12 +123,12 @@ std::vector<ScanOutcomeLine> ScanOutcomeLines(const std::vector<PortScanOutcome>
 }
 
 std::string NotListedNote() {
-    const std::string path = SupportedModelsPath();
-    if (!SupportedModelsFileReadable())
-        return " (the supported-models file " + path + " is missing or cannot be read)";
-    if (ListedModels().empty())
-        return " (the supported-models file " + path + " lists no model)";
-    return " (not listed in " + path + ")";
+    const ModelList list = ReadSupportedModels();
+    if (!list.readable)
+        return " (the " + SupportedModelsPlace() + " is missing or cannot be read)";
+    if (list.models.empty())
+        return " (the " + SupportedModelsPlace() + " lists no model)";
+    return " (not listed in " + SupportedModelsPath() + ")";
 }
 
 std::string LinkFailureText(const LinkResult& result) {

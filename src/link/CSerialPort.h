@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/CSerialDevice.h"
 #include "link/ILineTrafficListener.h"
 #include "link/ISerialLine.h"
 #include "link/PortOpenError.h"
@@ -32,8 +33,8 @@ public:
     // Nothing is shown: the caller turns a failure into its words.
     PortOpenFailure Open(uint8_t port);
     // Whether com port could be opened now, without touching its line:
-    // takes the device exclusively as Open does and releases it at once. error receives the errno behind a
-    // failure (0 when none).
+    // takes the device exclusively as Open does and releases it at once.
+    // error receives the system's error code behind a failure (0 when none).
     static PortOpenFailure Probe(uint8_t port, int* error = nullptr);
     bool Close();
     bool IsOpen() const;
@@ -67,22 +68,22 @@ public:
     // process-wide LineTrafficListener().
     void SetTrafficListener(ILineTrafficListener* listener) { m_traffic = listener; }
 
-    // Why the last Open failed (None when it succeeded), and the errno behind it.
+    // Why the last Open failed (None when it succeeded), and the system's
+    // error code behind it.
     PortOpenFailure GetOpenFailure() const { return m_openFailure; }
     int GetOpenError() const { return m_openError; }
     uint8_t GetPortNumber() const { return m_portNumber; }
     const CommTimeouts& GetTimeouts() const { return m_timeouts; }
 
 private:
-    bool ConfigureLine();
     PortOpenFailure OpenFailed(PortOpenFailure failure, int error);
     bool Fail(LineFault fault);
-    bool FailFromErrno(int error);
+    bool FailFrom(DeviceStatus status);
     bool ReadyForTransfer();
     void Report(TrafficDirection direction, const uint8_t* bytes, size_t count) const;
-    void ReportWaitingInput() const;
+    void ReportWaitingInput();
 
-    int m_fd = -1;
+    CSerialDevice m_device;
     uint8_t m_portNumber = 255;
     CommTimeouts m_timeouts;
     size_t m_lastReadCount = 0;

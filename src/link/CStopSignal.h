@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
+
 // A request to stop, made once and seen by every thread that waits on a
-// line. Its descriptor becomes readable when the stop is requested, so a
-// serial port can poll it next to the line and cut a read in progress.
-// Request() is safe in a signal handler and from any thread.
+// line. Its waitable object becomes signalled when the stop is requested,
+// so a serial port can wait on it next to the line and cut a read in
+// progress. Request() is safe in a signal handler, in a console control
+// handler and from any thread.
 class CStopSignal {
 public:
     CStopSignal();
@@ -13,9 +16,10 @@ public:
 
     void Request();
     bool IsRequested() const;
-    // Readable from the moment of the request on; never read by anyone.
-    int Fd() const { return m_fd; }
+    // Signalled from the moment of the request on: a descriptor that turns
+    // readable (POSIX) or a manual-reset event (Windows).
+    std::intptr_t Waitable() const { return m_waitable; }
 
 private:
-    int m_fd;
+    std::intptr_t m_waitable;
 };

@@ -2,45 +2,14 @@
 
 #include "res/StringTable.h"
 
-#include <cerrno>
-#include <cstring>
-
-PortOpenFailure ClassifyPortOpenError(int error) {
-    switch (error) {
-    case 0:
-        return PortOpenFailure::None;
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-    case ENOTTY:
-    case EIO:
-        return PortOpenFailure::NoSuchPort;
-    case EBUSY:
-    case EAGAIN: // a refused flock
-#if EWOULDBLOCK != EAGAIN
-    case EWOULDBLOCK:
-#endif
-        return PortOpenFailure::InUse;
-    case EACCES:
-    case EPERM:
-        return PortOpenFailure::AccessDenied;
-    default:
-        return PortOpenFailure::Other;
-    }
-}
-
-PortOpenFailure ClassifySetupError(int error) {
-    if (error == EIO || error == ENXIO || error == ENODEV)
-        return PortOpenFailure::HungUp;
-    return ClassifyPortOpenError(error);
-}
-
 unsigned PortOpenMessageId(PortOpenFailure failure) {
     switch (failure) {
     case PortOpenFailure::InUse:
         return IDS_PORT_IN_USE;
     case PortOpenFailure::AccessDenied:
         return IDS_PORT_ACCESS_DENIED;
+    case PortOpenFailure::IrqBusy:
+        return IDS_PORT_IRQ_BUSY;
     default:
         return 0;
     }
@@ -56,11 +25,13 @@ std::string DescribePortOpenFailure(PortOpenFailure failure, int error) {
         return "in use by another program";
     case PortOpenFailure::AccessDenied:
         return "permission denied";
+    case PortOpenFailure::IrqBusy:
+        return "shares an interrupt with a port in use by another program";
     case PortOpenFailure::HungUp:
         return "the device hung up";
     case PortOpenFailure::Other:
         break;
     }
     return error == 0 ? "could not be opened"
-                      : std::string("could not be opened (") + std::strerror(error) + ")";
+                      : "could not be opened (" + SystemErrorText(error) + ")";
 }

@@ -1,15 +1,16 @@
 #include "link/SupportedModels.h"
 
+#include "link/DefaultModelStore.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace {
-
-const char* const kDefaultPath = "/etc/ktrsetup/supported-models";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -35,33 +36,70 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
            });
 }
 
+// The file named by KTRSETUP_SUPPORTED_MODELS, or empty.
+std::string VariableFile() {
+    const char* path = std::getenv("KTRSETUP_SUPPORTED_MODELS");
+    return (path && *path) ? std::string(path) : std::string();
+}
+
 } // namespace
 
+ModelList ReadSupportedModels() {
+    const std::string file = VariableFile();
+    return file.empty() ? ReadDefaultModelStore() : ReadModelsFile(file);
+}
+
+ModelList ReadModelsFile(const std::string& path) {
+    ModelList list;
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        list.problem = "supported-models file missing: " + path;
+        return list;
+    }
+    if (std::filesystem::is_directory(status)) {
+        list.problem = "supported-models file is a folder: " + path;
+        return list;
+    }
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        const int why = errno;
+        list.problem = "supported-models file cannot be read: " + path +
+                       (why ? std::string(" (") + std::strerror(why) + ")" : std::string());
+        return list;
+    }
+    list.readable = true;
+    for (std::string line; std::getline(file, line);) {
+        std::string name = Trimmed(line);
+        if (!name.empty() && name.front() != '#')
+            list.models.push_back(std::move(name));
+    }
+    return list;
+}
+
 std::string SupportedModelsPath() {
-    const char* path = std::getenv("KTRSETUP_SUPPORTED_MODELS");
-    return (path && *path) ? std::string(path) : std::string(kDefaultPath);
+    const std::string file = VariableFile();
+    return file.empty() ? DefaultModelStoreWhere() : file;
+}
+
+std::string SupportedModelsPlace() {
+    const std::string file = VariableFile();
+    if (!file.empty())
+        return "supported-models file " + file;
+    return "supported-models " + DefaultModelStoreKind() + " " + DefaultModelStoreWhere();
 }
 
 bool SupportedModelsFileReadable() {
-    const int fd = ::open(SupportedModelsPath().c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    const bool readable = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
-    ::close(fd);
-    return readable;
+    return ReadSupportedModels().readable;
+}
+
+std::string SupportedModelsProblem() {
+    return ReadSupportedModels().problem;
 }
 
 std::vector<std::string> ListedModels() {
-    std::vector<std::string> models;
-    std::ifstream file(SupportedModelsPath());
-    std::string line;
-    while (std::getline(file, line)) {
-        std::string name = Trimmed(line);
-        if (!name.empty() && name.front() != '#')
-            models.push_back(std::move(name));
-    }
-    return models;
+    return ReadSupportedModels().models;
 }
 
 bool IsModelListed(const std::string& strippedModel) {

@@ -4,7 +4,6 @@
 #include "res/StringTable.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 bool g_progressShown = false;
@@ -15,15 +14,10 @@ std::mutex& TerminalMutex() {
     return mutex;
 }
 
-bool StderrIsTerminal() {
-    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    return terminal;
-}
-
 void ClearProgressLine() {
     if (!g_progressShown)
         return;
-    std::fputs("\r\033[K", stderr);
+    std::fputs(EraseLineText(), stderr);
     g_progressShown = false;
 }
 

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "Console.h"
+
 #include <mutex>
 #include <string>
 
 // Serialises everything ktrctl writes to stderr: the scan threads' messages
 // and the progress bar share one line discipline.
 std::mutex& TerminalMutex();
-
-// Whether stderr is a terminal (progress is drawn only then).
-bool StderrIsTerminal();
 
 // Erases a progress bar drawn on the current stderr line, if any. Call with
 // TerminalMutex held.

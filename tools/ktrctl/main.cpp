@@ -12,7 +12,6 @@
 #include "Terminal.h"
 #include "link/ReplyTiming.h"
 
-#include <csignal>
 #include <cstring>
 #include <memory>
 
@@ -48,15 +47,14 @@ int RunCommand(const CommandLine& line) {
 // The status of a run that a signal stopped: 128 + the signal's number, as
 // a shell reports a program that the signal ended.
 int Stopped(int signal) {
-    PrintError(std::string("stopped by ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
-               "; every port is released");
+    PrintError(std::string("stopped by ") + StopCauseName() + "; every port is released");
     return 128 + signal;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN);
+    PrepareConsole();
     const auto parsed = ParseCommandLine(argc, argv);
     if (const int* status = std::get_if<int>(&parsed))
         return *status;

@@ -39,3 +39,7 @@ const CStopSignal& StopSignal() {
 int StopSignalNumber() {
     return g_signalNumber;
 }
+
+const char* StopCauseName() {
+    return g_signalNumber == SIGINT ? "SIGINT" : "SIGTERM";
+}
