@@ -1,5 +1,7 @@
 #include "link/JournalFile.h"
 
+#include "link/win32/WideText.h"
+
 #include <windows.h>
 
 #include <filesystem>
@@ -7,29 +9,13 @@
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string Utf8(const std::wstring& text) {
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string narrow(size_t(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), narrow.data(), length,
-                          nullptr, nullptr);
-    return narrow;
-}
-
 // The system's words for the last error, without the line end.
 bool Fail(std::string& error, DWORD code = ::GetLastError()) {
     wchar_t* text = nullptr;
     ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                          FORMAT_MESSAGE_IGNORE_INSERTS,
                      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    error = text ? Utf8(text) : "error " + std::to_string(code);
+    error = text ? Narrow(text) : "error " + std::to_string(code);
     ::LocalFree(text);
     while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == '.'))
         error.pop_back();
@@ -52,7 +38,7 @@ struct FileHandle {
 // first byte is what makes writers take turns.
 bool Open(const std::string& path, DWORD access, DWORD disposition, FileHandle& file,
           std::string& error) {
-    file.handle = ::CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    file.handle = ::CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file.handle != INVALID_HANDLE_VALUE || Fail(error);
 }
@@ -95,7 +81,7 @@ std::string Tail(HANDLE handle, LONGLONG end, size_t tailBytes) {
 std::string Environment(const wchar_t* name) {
     wchar_t value[32768];
     const DWORD length = ::GetEnvironmentVariableW(name, value, 32768);
-    return length > 0 && length < 32768 ? Utf8(std::wstring(value, length)) : std::string();
+    return length > 0 && length < 32768 ? Narrow(std::wstring(value, length)) : std::string();
 }
 
 } // namespace
@@ -143,7 +129,7 @@ bool AppendJournalLine(const std::string& path, size_t tailBytes,
 bool ReadJournalFile(const std::string& path, std::string& text, std::string& error) {
     text.clear();
     FileHandle file;
-    file.handle = ::CreateFileW(Wide(path).c_str(), GENERIC_READ,
+    file.handle = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file.handle == INVALID_HANDLE_VALUE) {
@@ -162,7 +148,7 @@ bool ReadJournalFile(const std::string& path, std::string& text, std::string& er
 std::string JournalUserName() {
     wchar_t name[256];
     DWORD length = 256;
-    return ::GetUserNameW(name, &length) && length > 0 ? Utf8(std::wstring(name, length - 1))
+    return ::GetUserNameW(name, &length) && length > 0 ? Narrow(std::wstring(name, length - 1))
                                                        : std::string();
 }
 
@@ -170,6 +156,6 @@ std::string JournalHostName() {
     wchar_t name[256];
     DWORD length = 256;
     return ::GetComputerNameExW(ComputerNameDnsHostname, name, &length)
-               ? Utf8(std::wstring(name, length))
+               ? Narrow(std::wstring(name, length))
                : std::string();
 }
