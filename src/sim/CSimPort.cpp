@@ -482,8 +482,12 @@ void CSimPort::SendDue() {
             return;
         // The bytes are recorded under the same lock as they are written,
         // so a reader that has received them finds them in the transcript.
+        // Their time is taken before the write: the program may read them
+        // the moment they are written, and a send time later than its
+        // receipt would shorten every wait measured from them.
         SimTranscriptEntry sent[sizeof batch];
         std::unique_lock lock(m_transcriptMutex);
+        const int64_t stampNs = SimMonotonicNs();
         ssize_t written;
         do {
             written = write(m_master, batch, count);
@@ -491,7 +495,7 @@ void CSimPort::SendDue() {
         const int64_t sentNs = SimMonotonicNs();
         m_lastSendNs = m_pacing ? std::min(firstDue, sentNs) : sentNs;
         for (ssize_t i = 0; i < written; ++i) {
-            sent[i] = {sentNs, false, batch[i]};
+            sent[i] = {stampNs, false, batch[i]};
             RecordLocked(sent[i]);
         }
         DiscardIfNobodyListens();
