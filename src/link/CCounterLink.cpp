@@ -146,11 +146,12 @@ LinkResult CCounterLink::Probe(uint8_t address) {
 
 // Lets the line calm down: bytes a faulty counter still sends (a late
 // reply, stray bytes after the release byte) are read and dropped until
-// the line has been quiet for the longest reply interval. A line on which
-// nothing arrives any more is left at once.
+// the line has been quiet for the longest reply interval, or for a moment
+// after they came to a line end. A line on which nothing arrives any more
+// is left at once.
 void CCounterLink::Settle() {
     m_unsettled = false;
-    m_port->DrainInput(m_settleWaitMs, kSettleQuietMs, kSettleLimitMs);
+    m_port->DrainInput({m_settleWaitMs, kSettleQuietMs, kSettleGapMs, kSettleLimitMs});
     m_settleWaitMs = 0;
 }
 

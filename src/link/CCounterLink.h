@@ -54,8 +54,9 @@ public:
     // Draining the line after a failed exchange or an odd probe: how long
     // it looks for a first byte when one may follow at once (some character
     // times, and the latency of a USB adapter); once bytes arrive, the quiet
-    // that ends the longest reply interval, for at most the limit. After a
-    // reply that did not come whole, the first wait is the quiet itself.
+    // that ends the longest reply interval (the gap, once they came to a
+    // line end), for at most the limit. After a reply that did not come
+    // whole, the first wait is the quiet itself.
     static constexpr uint32_t kSettleGapMs = 20;
     static constexpr uint32_t kSettleQuietMs = 200;
     static constexpr uint32_t kSettleLimitMs = 2000;

@@ -201,13 +201,13 @@ void CSerialPort::Report(TrafficDirection direction, const uint8_t* bytes, size_
 }
 
 // The first wait ends waitMs after the call (a look without waiting for 0);
-// every byte read resets the wait to quietMs.
-bool CSerialPort::DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) {
+// every chunk read resets the wait to the quiet its last byte calls for.
+bool CSerialPort::DrainInput(const DrainRule& rule) {
     if (!ReadyForTransfer())
         return false;
     const Clock::time_point start = Clock::now();
-    const Clock::time_point limit = start + std::chrono::milliseconds(limitMs);
-    Clock::time_point quietUntil = start + std::chrono::milliseconds(waitMs);
+    const Clock::time_point limit = start + std::chrono::milliseconds(rule.limitMs);
+    Clock::time_point quietUntil = start + std::chrono::milliseconds(rule.waitMs);
     uint8_t scratch[256];
     for (;;) {
         const Clock::time_point deadline = std::min(quietUntil, limit);
@@ -220,6 +220,7 @@ bool CSerialPort::DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs
         const Clock::time_point now = Clock::now();
         if (now >= limit)
             return true;
-        quietUntil = now + std::chrono::milliseconds(quietMs);
+        const bool lineEnd = scratch[got.count - 1] == '\n';
+        quietUntil = now + std::chrono::milliseconds(lineEnd ? rule.lineEndQuietMs : rule.quietMs);
     }
 }

@@ -49,7 +49,7 @@ public:
     bool SetReadIntervalTimeout(uint32_t ms) override;
     bool SetReadTotalTimeoutConstant(uint32_t ms) override;
     void DiscardInput() override;
-    bool DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) override;
+    bool DrainInput(const DrainRule& rule) override;
 
     ReadEnd LastReadEnd() const override { return m_lastReadEnd; }
     size_t GetLastReadCount() const override { return m_lastReadCount; }

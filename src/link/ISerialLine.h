@@ -20,6 +20,19 @@ enum class LineFault {
     Failed,  // not open, or another error
 };
 
+// How long a drain of the line waits. What waits is taken at once; when
+// nothing did and no byte comes within waitMs (0: no wait), the line is
+// silent and the drain ends. Otherwise it goes on until the line has been
+// quiet for quietMs after a byte, or for lineEndQuietMs after a byte that
+// ends a line (a reply that has come to its end leaves nothing to wait
+// for), for at most limitMs.
+struct DrainRule {
+    uint32_t waitMs = 0;
+    uint32_t quietMs = 0;
+    uint32_t lineEndQuietMs = 0;
+    uint32_t limitMs = 0;
+};
+
 // The byte line that the counter link talks through: a com port, or an
 // in-memory line in tests. Reads follow the serial time-out rules: a Read of
 // count bytes ends when count bytes arrived, when count + constant ms passed
@@ -49,12 +62,9 @@ public:
 
     // Discards what waits in the receive queue.
     virtual void DiscardInput() = 0;
-    // Reads and discards while bytes keep arriving. What waits is taken at
-    // once; when nothing did and no byte comes within waitMs (0: no wait),
-    // the line is silent and the drain ends. Otherwise it goes on until
-    // quietMs pass without a byte, for at most limitMs. False when the line
-    // failed meanwhile (LastFault says why).
-    virtual bool DrainInput(uint32_t waitMs, uint32_t quietMs, uint32_t limitMs) = 0;
+    // Reads and discards while bytes keep arriving, by rule. False when the
+    // line failed meanwhile (LastFault says why).
+    virtual bool DrainInput(const DrainRule& rule) = 0;
 
     virtual ReadEnd LastReadEnd() const = 0;
     // Bytes the last Read received.

@@ -499,7 +499,7 @@ TEST_F(SerialPortTest, DrainReadsUntilTheLineHasBeenQuiet) {
     });
     std::this_thread::sleep_for(20ms);
     const auto start = Clock::now();
-    EXPECT_TRUE(m_port.DrainInput(20, 80, 2000));
+    EXPECT_TRUE(m_port.DrainInput({20, 80, 80, 2000}));
     const long long elapsed = MsSince(start);
     sender.join();
     EXPECT_GE(elapsed, 100 - 20 + 80) << "quiet counts from the last byte";
@@ -510,8 +510,20 @@ TEST_F(SerialPortTest, DrainReadsUntilTheLineHasBeenQuiet) {
 
     // A line already silent is left at once, without waiting for the quiet.
     const auto silent = Clock::now();
-    EXPECT_TRUE(m_port.DrainInput(20, 200, 2000));
+    EXPECT_TRUE(m_port.DrainInput({20, 200, 200, 2000}));
     EXPECT_LT(MsSince(silent), 150);
+
+    // Bytes that end at a line end are followed only by the short quiet;
+    // bytes that stop inside a line by the whole one.
+    for (const bool lineEnd : {true, false}) {
+        m_peer.Send(lineEnd ? std::vector<uint8_t>{'a', '\r', '\n'} : std::vector<uint8_t>{'a'});
+        std::this_thread::sleep_for(20ms);
+        const auto start = Clock::now();
+        EXPECT_TRUE(m_port.DrainInput({20, 600, 30, 2000}));
+        const long long took = MsSince(start);
+        EXPECT_GE(took, lineEnd ? 30 : 600) << lineEnd;
+        EXPECT_LT(took, lineEnd ? 450 : 1500) << lineEnd;
+    }
 
     // A line that never calms down is drained for the limit, no longer.
     std::atomic<bool> done{false};
@@ -523,7 +535,7 @@ TEST_F(SerialPortTest, DrainReadsUntilTheLineHasBeenQuiet) {
     });
     std::this_thread::sleep_for(15ms);
     const auto noisy = Clock::now();
-    EXPECT_TRUE(m_port.DrainInput(20, 80, 300));
+    EXPECT_TRUE(m_port.DrainInput({20, 80, 80, 300}));
     const long long drained = MsSince(noisy);
     done = true;
     chatter.join();
@@ -556,7 +568,7 @@ TEST_F(SerialPortTest, HangUpEndsAReadAtOnceAndEveryTransferAfterIt) {
     EXPECT_FALSE(m_port.Write(&byte, 1));
     EXPECT_EQ(m_port.LastFault(), LineFault::HungUp);
     EXPECT_FALSE(m_port.Read(buffer, 1));
-    EXPECT_FALSE(m_port.DrainInput(20, 200, 2000));
+    EXPECT_FALSE(m_port.DrainInput({20, 200, 200, 2000}));
     EXPECT_EQ(m_port.LastFault(), LineFault::HungUp);
     EXPECT_TRUE(m_port.Close());
     EXPECT_LT(MsSince(after), 150);

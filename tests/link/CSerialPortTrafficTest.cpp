@@ -85,7 +85,7 @@ TEST_F(SerialPortTrafficTest, ListenerSeesEveryByteOnceInOrder) {
     Arrive(m_peer, "late");
     port.DiscardInput();
     Arrive(m_peer, "noise");
-    ASSERT_TRUE(port.DrainInput(20, 20, 1000));
+    ASSERT_TRUE(port.DrainInput({20, 20, 20, 1000}));
     Arrive(m_peer, "end");
     ASSERT_TRUE(port.Close());
 

@@ -93,7 +93,7 @@ void CMemoryLine::DiscardInput() {
     m_queue.clear();
 }
 
-bool CMemoryLine::DrainInput(uint32_t, uint32_t, uint32_t) {
+bool CMemoryLine::DrainInput(const DrainRule&) {
     ++m_drains;
     m_queue.clear();
     return !Failing();

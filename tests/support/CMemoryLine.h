@@ -39,7 +39,7 @@ public:
     bool SetReadIntervalTimeout(uint32_t) override { return true; }
     bool SetReadTotalTimeoutConstant(uint32_t) override { return true; }
     void DiscardInput() override;
-    bool DrainInput(uint32_t, uint32_t, uint32_t) override;
+    bool DrainInput(const DrainRule&) override;
 
     ReadEnd LastReadEnd() const override { return m_lastEnd; }
     size_t GetLastReadCount() const override { return m_lastCount; }

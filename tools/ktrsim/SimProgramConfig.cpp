@@ -29,7 +29,7 @@ SimFaults ParseFaults(const json& object, const std::string& where) {
     CheckKeys(object,
               {"echoStopsAfter", "wrongEchoAt", "badChecksum", "noMarker", "noReply",
                "replyDelayMs", "gapAfterByte", "gapMs", "noise", "overlongBytes", "replyFaultsOn",
-               "lateEchoAt", "lateEchoMs", "echoNoiseAt", "echoNoise", "releaseNoise", "hangUpAt"},
+               "replyFaultsFor", "lateEchoAt", "lateEchoMs", "echoNoiseAt", "echoNoise", "releaseNoise", "hangUpAt"},
               where);
     SimFaults faults;
     Take(object, "echoStopsAfter", faults.echoStopsAfter);
@@ -43,6 +43,7 @@ SimFaults ParseFaults(const json& object, const std::string& where) {
     Take(object, "noise", faults.noise);
     Take(object, "overlongBytes", faults.overlongBytes);
     Take(object, "replyFaultsOn", faults.replyFaultsOn);
+    Take(object, "replyFaultsFor", faults.replyFaultsFor);
     Take(object, "lateEchoAt", faults.lateEchoAt);
     Take(object, "lateEchoMs", faults.lateEchoMs);
     Take(object, "echoNoiseAt", faults.echoNoiseAt);
