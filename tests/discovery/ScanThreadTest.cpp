@@ -267,7 +267,12 @@ TEST_F(ScanThreadTest, OwnerStopEndsTheScanMidwayAndReleasesThePorts) {
     CScanOwner owner(sink);
     owner.Start({6, 7});
     EXPECT_TRUE(owner.IsRunning());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Stopped once both ports are under way, however slowly the machine
+    // starts the threads.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((sink.Events(6).size() < 2 || sink.Events(7).size() < 2) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const auto requested = std::chrono::steady_clock::now();
     owner.Stop();
     owner.Join();

@@ -550,12 +550,13 @@ TEST_F(SerialPortTest, DrainReadsUntilTheLineHasBeenQuiet) {
 TEST_F(SerialPortTest, HangUpEndsAReadAtOnceAndEveryTransferAfterIt) {
     ASSERT_EQ(m_port.Open(3), PortOpenFailure::None);
     ASSERT_TRUE(m_port.SetReadTotalTimeoutConstant(3000));
+    // Timed from before the thread starts, so its 50 ms cannot begin earlier.
+    const auto start = Clock::now();
     std::thread vanish([&] {
         std::this_thread::sleep_for(50ms);
         m_peer.HangUp();
     });
     uint8_t buffer[8];
-    const auto start = Clock::now();
     EXPECT_FALSE(m_port.Read(buffer, sizeof buffer));
     const long long elapsed = MsSince(start);
     vanish.join();
