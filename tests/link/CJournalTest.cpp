@@ -6,6 +6,7 @@
 #include "link/CJournal.h"
 #include "link/JournalFile.h"
 
+#include "support/JournalRecords.h"
 #include "support/TableValues.h"
 
 #include <gtest/gtest.h>
@@ -34,20 +35,6 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
-    static JournalRecord Sizes(std::vector<double> before, std::vector<double> after) {
-        JournalRecord record;
-        record.program = "ktrctl";
-        record.port = 3;
-        record.device = "/dev/ttyS2";
-        record.address = 7;
-        record.model = "KTR-100";
-        for (double v : before)
-            record.before.sizes.AddTail(v);
-        for (double v : after)
-            record.after.sizes.AddTail(v);
-        return record;
-    }
-
     std::string m_dir;
 };
 
@@ -55,12 +42,12 @@ protected:
 
 TEST_F(CJournalTest, ProgrammingsReadBackWithTheirTablesAndFinalStates) {
     const CJournal journal(Path());
-    JournalRecord sizes = Sizes({0.1 + 0.2, 1e-7, 999}, {0.3, 1.2, 15});
-    JournalRecord curve = Sizes({}, {});
+    JournalRecord sizes = SizesRecord({0.1 + 0.2, 1e-7, 999}, {0.3, 1.2, 15});
+    JournalRecord curve = SizesRecord({}, {});
     curve.table = JournalTable::Calibration;
     curve.before.curve.AddTail(CCalPoint(0.3, 100.123456789));
     curve.after.curve.AddTail(CCalPoint(0.3, 100.123));
-    JournalRecord killed = Sizes({1}, {2});
+    JournalRecord killed = SizesRecord({1}, {2});
     std::string error;
     ASSERT_TRUE(journal.RecordStart(sizes, error)) << error;
     ASSERT_TRUE(journal.RecordStart(curve, error)) << error;
@@ -91,7 +78,7 @@ TEST_F(CJournalTest, ProgrammingsReadBackWithTheirTablesAndFinalStates) {
 
 TEST_F(CJournalTest, DamagedLinesAreSkippedByLineNumberAndLeftAsTheyAre) {
     const CJournal journal(Path());
-    JournalRecord good = Sizes({1}, {2});
+    JournalRecord good = SizesRecord({1}, {2});
     std::string error;
     ASSERT_TRUE(journal.RecordStart(good, error)) << error;
     const std::string goodLine = FileText();
@@ -130,13 +117,13 @@ TEST_F(CJournalTest, DamagedLinesAreSkippedByLineNumberAndLeftAsTheyAre) {
 // programmings when the clock was set back.
 TEST_F(CJournalTest, IdsFollowTheLastIdEvenFromTheFuture) {
     const CJournal journal(Path());
-    JournalRecord first = Sizes({1}, {2});
+    JournalRecord first = SizesRecord({1}, {2});
     std::string error;
     ASSERT_TRUE(journal.RecordStart(first, error)) << error;
     std::string future = FileText();
     future.replace(future.find(first.id), first.id.size(), "29991231-235959-999999");
     std::ofstream(Path(), std::ios::app) << future;
-    JournalRecord next = Sizes({2}, {3});
+    JournalRecord next = SizesRecord({2}, {3});
 
     ASSERT_TRUE(journal.RecordStart(next, error)) << error;
 
@@ -153,7 +140,7 @@ TEST_F(CJournalTest, WritersInSeveralProcessesLeaveOnlyWholeLinesInOrder) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             // Long lines, so that a writer that wrote in pieces would show.
-            JournalRecord record = Sizes({1}, {2});
+            JournalRecord record = SizesRecord({1}, {2});
             record.model = std::string(40000, char('A' + w));
             const CJournal journal(Path());
             std::string error;

