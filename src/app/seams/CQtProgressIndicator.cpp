@@ -4,7 +4,8 @@
 
 #include <QThread>
 
-CQtProgressIndicator::CQtProgressIndicator(CProgressCtrl& control) : m_control(&control) {}
+CQtProgressIndicator::CQtProgressIndicator(CProgressCtrl& control, Painting painting)
+    : m_control(&control), m_painting(painting) {}
 
 template <typename Change> void CQtProgressIndicator::Apply(Change change) {
     CProgressCtrl* control = m_control.data();
@@ -19,9 +20,8 @@ template <typename Change> void CQtProgressIndicator::Apply(Change change) {
         return;
     }
     change(*control);
-    // The caller keeps the event loop from running until its transfer is
-    // over, so paint now rather than when the loop next runs.
-    control->repaint();
+    if (m_painting == Painting::AtOnce)
+        control->repaint();
 }
 
 void CQtProgressIndicator::SetRange(int lower, int upper) {

@@ -80,14 +80,16 @@ void CKTRView::OnSensorFound(std::unique_ptr<CSensor> sensor) {
 // adds its 32 addresses to the range, each address done steps once.
 void CKTRView::OnScanPortOpened(int) {
     if (m_bar) {
-        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl(),
+                                      CQtProgressIndicator::Painting::WhenVisible);
         m_scan->Progress().PortOpened(progress);
     }
 }
 
 void CKTRView::OnScanAddressDone(int, int) {
     if (m_bar) {
-        CQtProgressIndicator progress(m_bar->GetProgressCtrl());
+        CQtProgressIndicator progress(m_bar->GetProgressCtrl(),
+                                      CQtProgressIndicator::Painting::WhenVisible);
         m_scan->Progress().AddressDone(progress);
     }
 }
