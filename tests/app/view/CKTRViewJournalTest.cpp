@@ -62,12 +62,7 @@ private:
 class ViewJournalTest : public JournalFolder, public ViewEditFixture {
 protected:
     ViewJournalTest() : line(net.AddPort(kCom)) {
-        SimCounterConfig config;
-        config.address = kAddress;
-        config.model = "KTR-100\r\n";
-        config.sizes = kCounterSizes;
-        config.points = kCounterPoints;
-        counter = &line.AddCounter(config);
+        counter = &line.AddCounter(Ktr100(kAddress, kCounterSizes, kCounterPoints));
     }
 
     std::vector<JournalEntry> Entries() const { return CJournal().Read().entries; }

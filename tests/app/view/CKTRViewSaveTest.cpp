@@ -27,12 +27,7 @@ class ViewSaveTest : public ViewEditFixture {
 protected:
     ViewSaveTest() : line(net.AddPort(kCom)) {
         qputenv("KTRSETUP_PORT_DIR", QByteArray::fromStdString(net.PortDir()));
-        SimCounterConfig config;
-        config.address = kAddress;
-        config.model = "KTR-100\r\n";
-        config.sizes = kCounterSizes;
-        config.points = kCounterPoints;
-        counter = &line.AddCounter(config);
+        counter = &line.AddCounter(Ktr100(kAddress, kCounterSizes, kCounterPoints));
     }
     ~ViewSaveTest() override { qunsetenv("KTRSETUP_PORT_DIR"); }
 

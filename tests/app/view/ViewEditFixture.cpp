@@ -78,3 +78,13 @@ std::vector<std::pair<double, double>> Values(const CCalCurve& curve) {
     }
     return values;
 }
+
+SimCounterConfig Ktr100(int address, const std::vector<double>& sizes,
+                        const std::vector<std::pair<double, double>>& points) {
+    SimCounterConfig config;
+    config.address = address;
+    config.model = "KTR-100\r\n";
+    config.sizes = sizes;
+    config.points = points;
+    return config;
+}

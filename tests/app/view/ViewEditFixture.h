@@ -6,6 +6,7 @@
 #include "app/ScriptedDialogRunner.h"
 #include "app/view/CKTRView.h"
 #include "app/view/CSelection.h"
+#include "sim/SimCounterConfig.h"
 
 #include <QPushButton>
 #include <QString>
@@ -54,6 +55,10 @@ protected:
     CMainFrame frame;
     CKTRView* view = nullptr;
 };
+
+// A simulated KTR-100 at address with these tables.
+SimCounterConfig Ktr100(int address, const std::vector<double>& sizes,
+                        const std::vector<std::pair<double, double>>& points);
 
 std::vector<double> Values(const CSizeList& sizes);
 std::vector<std::pair<double, double>> Values(const CCalCurve& curve);
